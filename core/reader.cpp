@@ -1,0 +1,120 @@
+#include "reader.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "codepage.h"
+#include "file_io.h"
+#include "parser.h"
+
+namespace {
+
+// The file is read in blocks and decoded a batch of whole lines at a time, so neither the
+// bytes nor the text of a large file are ever held in full.
+constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+
+// A line longer than this is cut here. The parser decides a line within its first few hundred
+// characters (seven columns of at most 31 characters, then at most 127 of comment), so the
+// cut changes nothing but the memory a hostile file can claim.
+constexpr std::size_t kMaxLineBytes = std::size_t{64} << 10;
+
+inline bool is_line_end(wchar_t u) { return u == L'\n' || u == L'\r'; }
+
+class LineSplitter {
+public:
+    LineSplitter(AppState& state, TextEncoding encoding, InputFormat format)
+        : state_(state), encoding_(encoding), format_(format) {}
+
+    // Decodes bytes that end at a line end (or at the end of the file) and parses every line.
+    void feed(const char* bytes, std::size_t n) {
+        decode_text(std::string_view(bytes, n), encoding_, text_);
+        std::wstring_view rest(text_);
+        if (at_start_ && !rest.empty()) {
+            // A byte-order mark is dropped only at the very start of the text.
+            if (rest.front() == 0xFEFF) rest.remove_prefix(1);
+            at_start_ = false;
+        }
+        // A line ends at LF, CR LF or a lone CR; the empty pieces between CR and LF are
+        // never objects.
+        while (!rest.empty()) {
+            std::size_t end = 0;
+            while (end < rest.size() && !is_line_end(rest[end])) ++end;
+            if (end > 0) parse_speedcam_line(state_, rest.substr(0, end), format_);
+            rest.remove_prefix(end < rest.size() ? end + 1 : end);
+        }
+    }
+
+private:
+    AppState& state_;
+    TextEncoding encoding_;
+    InputFormat format_;
+    std::wstring text_;
+    bool at_start_ = true;
+};
+
+// Byte offset just past the last line end in [0, n), or 0 when there is none. `unit` is 2
+// for UTF-16, where a line end is a whole little-endian unit.
+std::size_t after_last_line_end(const char* p, std::size_t n, std::size_t unit) {
+    for (std::size_t i = n - n % unit; i >= unit; i -= unit)
+        if ((p[i - unit] == '\n' || p[i - unit] == '\r') && (unit == 1 || p[i - 1] == 0)) return i;
+    return 0;
+}
+
+// Byte offset of the first line end in [0, n), or n when there is none.
+std::size_t first_line_end(const char* p, std::size_t n, std::size_t unit) {
+    for (std::size_t i = 0; i + unit <= n; i += unit)
+        if ((p[i] == '\n' || p[i] == '\r') && (unit == 1 || p[i + 1] == 0)) return i;
+    return n - n % unit;
+}
+
+bool read_all_lines(std::FILE* file, LineSplitter& lines, std::size_t unit) {
+    std::vector<char> buffer(kBlockBytes + kMaxLineBytes);
+    std::size_t held = 0;         // bytes at the front of the buffer not yet parsed
+    bool skipping_tail = false;   // inside the cut-off rest of an overlong line
+    for (;;) {
+        const std::size_t n = std::fread(buffer.data() + held, 1, kBlockBytes, file);
+        if (n < kBlockBytes && std::ferror(file)) return false;
+        const bool at_end = n < kBlockBytes;
+        held += n;
+        std::size_t begin = 0;
+        if (skipping_tail) {
+            begin = first_line_end(buffer.data(), held, unit);
+            skipping_tail = begin == held - held % unit && !at_end;
+        }
+        std::size_t cut = at_end ? held - held % unit
+                                 : begin + after_last_line_end(buffer.data() + begin, held - begin, unit);
+        if (skipping_tail) cut = begin;
+        if (cut > begin) lines.feed(buffer.data() + begin, cut - begin);
+        std::size_t keep = held - cut;
+        if (at_end) return true;
+        if (!skipping_tail && keep > kMaxLineBytes) {
+            lines.feed(buffer.data() + cut, kMaxLineBytes);
+            skipping_tail = true;
+        }
+        if (skipping_tail) {
+            // Whole units of the overlong line are dropped; an odd byte of UTF-16 stays.
+            cut = held - keep % unit;
+            keep = held - cut;
+        }
+        std::memmove(buffer.data(), buffer.data() + cut, keep);
+        held = keep;
+    }
+}
+
+}  // namespace
+
+bool read_speedcam_file(AppState& state, const std::wstring& path, TextEncoding encoding,
+                        InputFormat format) {
+    clear_records(state);
+    UniqueFile file = open_file(path, "rb");
+    if (!file) return false;
+    try {
+        LineSplitter lines(state, encoding, format);
+        if (read_all_lines(file.get(), lines, encoding == TextEncoding::Utf16 ? 2 : 1)) return true;
+    } catch (const std::bad_alloc&) {
+    }
+    // A read error or lack of memory: show nothing rather than part of the file.
+    clear_records(state);
+    return false;
+}

@@ -1,0 +1,75 @@
+// Speedcam objects and camera types, and the two lists that hold them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// wchar_t is a UTF-16 unit on Windows and a whole code point on the host build; the text
+// members keep their sizes in units either way.
+struct SpeedcamRecord {
+    wchar_t x_text[32];   // longitude as written in the file, at most 31 characters
+    wchar_t y_text[32];   // latitude as written in the file
+    wchar_t comment[128];
+    std::int32_t type_id;
+    std::int32_t speed_limit;
+    std::int32_t column6_value;
+};
+
+struct CameraType {
+    std::int32_t id;
+    wchar_t description[128];     // at most 126 characters are ever stored
+    wchar_t message_format[128];  // may hold the placeholder %SPEED%
+    std::uint8_t export_enabled;
+};
+
+// Owning list with stable element addresses: list rows keep pointers to the entries, so the
+// storage grows in fixed blocks and never moves what it holds. Appending is amortised O(1).
+template <typename T, std::size_t BlockSize>
+class BlockList {
+public:
+    std::uint32_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    T& operator[](std::size_t i) { return blocks_[i / BlockSize][i % BlockSize]; }
+    const T& operator[](std::size_t i) const { return blocks_[i / BlockSize][i % BlockSize]; }
+
+    // A zero-filled entry at the end, or null when memory ran out (the list is then unchanged).
+    T* append_zeroed() noexcept {
+        if (count_ == UINT32_MAX) return nullptr;
+        const std::size_t block = count_ / BlockSize;
+        try {
+            if (block == blocks_.size()) blocks_.push_back(std::make_unique<T[]>(BlockSize));
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        T* slot = &blocks_[block][count_ % BlockSize];
+        *slot = T{};
+        ++count_;
+        return slot;
+    }
+    // Undoes the last append_zeroed (a line that turned out to be rejected).
+    void drop_last() noexcept {
+        if (count_ > 0) --count_;
+    }
+    void clear() noexcept {
+        blocks_.clear();
+        blocks_.shrink_to_fit();
+        count_ = 0;
+    }
+
+private:
+    std::vector<std::unique_ptr<T[]>> blocks_;
+    std::uint32_t count_ = 0;
+};
+
+using RecordList = BlockList<SpeedcamRecord, 4096>;
+using CameraTypeList = BlockList<CameraType, 64>;
+
+struct AppState;
+
+void clear_records(AppState& state);
+// Copies the record to the end of the list; false when the list cannot grow.
+bool append_record(AppState& state, const SpeedcamRecord& record);
+void clear_camera_types(AppState& state);
+bool append_camera_type(AppState& state, const CameraType& type);

@@ -1,0 +1,49 @@
+// Helpers shared by the test suites: data files, temporary folders, byte comparison.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app_state.h"
+
+namespace test {
+
+// A file of tests/data (or tests/expected with dir = "expected") as a path the program opens.
+std::wstring data_path(std::string_view name, std::string_view dir = "data");
+
+// A file of the shared real-world data, or nothing when that folder is not beside the tree.
+std::optional<std::wstring> realdata_path(std::string_view name);
+
+std::wstring to_wide_path(const std::filesystem::path& path);
+
+std::string read_bytes(const std::wstring& path);
+void write_bytes(const std::wstring& path, std::string_view bytes);
+
+// A fresh folder that is removed with everything in it at the end of the test.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::wstring file(std::string_view name) const;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Empty when the two are equal; otherwise the first differing line of each, in hex, so that
+// a stray CR or BOM shows.
+std::string describe_difference(std::string_view expected, std::string_view actual);
+
+// Reads bytes given as text into a fresh AppState's record list.
+AppState read_text(std::string_view bytes, TextEncoding encoding, InputFormat format,
+                   const AreaFilter& filter = {});
+
+}  // namespace test
+
+#define EXPECT_SAME_BYTES(expected, actual) \
+    EXPECT_EQ(::test::describe_difference((expected), (actual)), "")
