@@ -1,0 +1,17 @@
+// The camera-type table of one dialect, kept in Config.txt next to the program.
+#pragma once
+
+#include <string>
+
+#include "app_state.h"
+
+// More entries than this are never read, whatever Count claims.
+constexpr int kMaxCameraTypes = 65536;
+
+// Replaces the table with the entries of the format's section ("Navitel" or "IGO"). Always
+// true; a missing file, section or key gives an empty table or the key's default.
+bool load_camera_types(AppState& state, const std::wstring& path, InputFormat format);
+
+// Writes the table into the section of `current` (the dialect the table belongs to),
+// replacing every key of that section. Other sections are left as they are. Always true.
+bool save_camera_types(const AppState& state, const std::wstring& path, InputFormat current);

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the host tree (command-line converter), the sanitizer test tree and the Windows tree.
+#   tools/build.sh [host|host-san|win]...   (default: all three)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+build() {
+    local name=$1; shift
+    cmake -S . -B "build/$name" -G Ninja "$@" >/dev/null
+    cmake --build "build/$name" -j"$(nproc)"
+}
+
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(host host-san win)
+for t in "${targets[@]}"; do
+    echo "== build $t"
+    case $t in
+        host) build host -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF ;;
+        host-san) build host-san -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON ;;
+        win) build win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake ;;
+        *) echo "unknown build $t" >&2; exit 2 ;;
+    esac
+done
