@@ -19,3 +19,6 @@ bool flush_to_device(std::FILE* file);
 
 // Closes the file and reports whether the close succeeded.
 bool close_file(UniqueFile file);
+
+// Removes a file; false when it cannot be removed.
+bool remove_file(const std::wstring& path);

@@ -10,3 +10,5 @@ UniqueFile open_file(const std::wstring& path, const char* mode) {
 bool flush_to_device(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
 }
+
+bool remove_file(const std::wstring& path) { return _wremove(path.c_str()) == 0; }

@@ -1,0 +1,171 @@
+#include "convert.h"
+
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+
+#include "camera_types.h"
+#include "codepage.h"
+#include "export.h"
+#include "reader.h"
+#include "type_summary.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: orvane-convert [--format navitel|igo] [--encoding utf8|ansi|utf16]\n"
+    "                      [--config FILE] [--area WEST,NORTH,EAST,SOUTH] [-o FILE] INPUT\n"
+    "\n"
+    "Converts a Navitel or iGO speedcam.txt into the speedcam.csv that Nissan Connect\n"
+    "reads from a USB drive (folder myPOIs/myPOIWarnings).\n"
+    "\n"
+    "  --format    dialect of INPUT and section of the type table (default navitel)\n"
+    "  --encoding  text encoding of INPUT (default utf8; ansi is Windows-1251 on Linux)\n"
+    "  --config    camera-type table (default Config.txt next to this program)\n"
+    "  --area      keep only objects strictly inside the rectangle, in decimal degrees\n"
+    "  -o          output file (default speedcam.csv in the current folder)\n"
+    "\n"
+    "Exit codes: 0 done, 1 input or output failed, 2 bad arguments,\n"
+    "3 done but cut at the 6 MB limit.\n";
+
+struct Options {
+    InputFormat format = InputFormat::Navitel;
+    TextEncoding encoding = TextEncoding::Utf8;
+    std::wstring config;
+    std::wstring output = L"speedcam.csv";
+    std::wstring input;
+    AreaFilter area{};
+    bool help = false;
+};
+
+std::optional<AreaFilter> parse_area(const std::wstring& text) {
+    const std::string narrow = to_utf8(text);
+    double v[4];
+    const char* p = narrow.c_str();
+    for (int i = 0; i < 4; ++i) {
+        char* end = nullptr;
+        v[i] = std::strtod(p, &end);
+        if (end == p || *end != (i < 3 ? ',' : '\0')) return std::nullopt;
+        p = end + 1;
+    }
+    return AreaFilter{v[0], v[1], v[2], v[3]};
+}
+
+// Returns an error text, or nothing when the arguments are good.
+std::optional<std::string> parse_args(const std::vector<std::wstring>& args, Options& o) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::wstring name = args[i];
+        std::optional<std::wstring> value;
+        if (name.starts_with(L"--") && name.find(L'=') != std::wstring::npos) {
+            value = name.substr(name.find(L'=') + 1);
+            name = name.substr(0, name.find(L'='));
+        }
+        auto take = [&]() -> std::optional<std::wstring> {
+            if (value) return value;
+            if (i + 1 < args.size()) return args[++i];
+            return std::nullopt;
+        };
+        if (name == L"--help" || name == L"-h") {
+            o.help = true;
+        } else if (name == L"--format") {
+            const auto v = take();
+            if (v == L"navitel") o.format = InputFormat::Navitel;
+            else if (v == L"igo") o.format = InputFormat::Igo;
+            else return "--format takes navitel or igo";
+        } else if (name == L"--encoding") {
+            const auto v = take();
+            if (v == L"utf8") o.encoding = TextEncoding::Utf8;
+            else if (v == L"ansi") o.encoding = TextEncoding::Ansi;
+            else if (v == L"utf16") o.encoding = TextEncoding::Utf16;
+            else return "--encoding takes utf8, ansi or utf16";
+        } else if (name == L"--config" || name == L"-o") {
+            const auto v = take();
+            if (!v || v->empty()) return to_utf8(name) + " takes a file name";
+            (name == L"-o" ? o.output : o.config) = *v;
+        } else if (name == L"--area") {
+            const auto v = take();
+            const auto area = v ? parse_area(*v) : std::nullopt;
+            if (!area) return "--area takes four numbers: WEST,NORTH,EAST,SOUTH";
+            o.area = *area;
+        } else if (name.size() > 1 && name[0] == L'-') {
+            return "unknown option " + to_utf8(name);
+        } else if (o.input.empty()) {
+            o.input = name;
+        } else {
+            return "only one input file can be converted at a time";
+        }
+    }
+    if (!o.help && o.input.empty()) return "no input file given";
+    return std::nullopt;
+}
+
+void print(std::FILE* f, const std::string& text) { std::fwrite(text.data(), 1, text.size(), f); }
+
+std::string quoted(const std::wstring& path) { return "'" + to_utf8(path) + "'"; }
+
+const char* format_name(InputFormat f) { return f == InputFormat::Igo ? "IGO" : "Navitel"; }
+
+const char* encoding_name(TextEncoding e) {
+    return e == TextEncoding::Utf16 ? "UTF-16" : e == TextEncoding::Ansi ? "ANSI" : "UTF-8";
+}
+
+void print_summary(AppState& state, const Options& o, std::FILE* out) {
+    char line[128];
+    std::snprintf(line, sizeof line, ": %u objects (%s, %s, filter %s)\n",
+                  static_cast<unsigned>(state.records.size()), format_name(o.format),
+                  encoding_name(o.encoding), area_filter_on(o.area) ? "on" : "off");
+    print(out, "Read " + quoted(o.input) + line);
+    const std::vector<TypeSummaryRow> rows = summarize_types(state);
+    if (rows.empty()) return;
+    print(out, "      ID    Objects  Export  Description\n");
+    for (const TypeSummaryRow& row : rows) {
+        std::snprintf(line, sizeof line, "%8d %10llu  %-6s  ", static_cast<int>(row.type->id),
+                      static_cast<unsigned long long>(row.count),
+                      row.type->export_enabled ? "yes" : "no");
+        print(out, line + to_utf8(row.type->description) + "\n");
+    }
+}
+
+}  // namespace
+
+int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_dir,
+                std::FILE* out, std::FILE* err) {
+    Options o;
+    if (const auto error = parse_args(args, o)) {
+        print(err, "orvane-convert: " + *error + "\n\n" + kUsage);
+        return kExitUsage;
+    }
+    if (o.help) {
+        print(out, kUsage);
+        return kExitComplete;
+    }
+    if (o.config.empty()) o.config = exe_dir + L"Config.txt";
+
+    AppState state;
+    state.filter.area = o.area;
+    load_camera_types(state, o.config, o.format);
+    if (state.types.empty())
+        print(err, "orvane-convert: warning: no camera types for " + std::string(format_name(o.format)) +
+                       " in " + quoted(o.config) + "; only the banner line is written\n");
+    if (!read_speedcam_file(state, o.input, o.encoding, o.format)) {
+        print(err, "orvane-convert: cannot read input file " + quoted(o.input) + "\n");
+        return kExitFailed;
+    }
+    print_summary(state, o, out);
+
+    switch (export_speedcam_csv(state, o.output)) {
+        case ExportResult::Complete:
+            print(out, "Wrote " + quoted(o.output) + "\n");
+            return kExitComplete;
+        case ExportResult::Capped:
+            print(out, "Wrote " + quoted(o.output) + "\n");
+            print(err, "orvane-convert: warning: the output reached the 6 MB limit of Nissan "
+                       "Connect; the objects after that point were left out. Use --area or "
+                       "fewer camera types to make it smaller.\n");
+            return kExitCapped;
+        case ExportResult::Failed:
+            break;
+    }
+    print(err, "orvane-convert: cannot write output file " + quoted(o.output) + "\n");
+    return kExitFailed;
+}

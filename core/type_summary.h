@@ -1,0 +1,16 @@
+// The camera types met in the loaded records, with their counts, as the type list shows them.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app_state.h"
+
+struct TypeSummaryRow {
+    CameraType* type;  // the first table entry with this id
+    std::uint64_t count;
+};
+
+// One row per distinct type_id that has an entry in the type table, in the order the ids
+// are first met in the records. Records whose type has no entry are not summarised.
+std::vector<TypeSummaryRow> summarize_types(AppState& state);
