@@ -1,0 +1,33 @@
+#include "strings.h"
+
+#include <windows.h>
+
+namespace {
+
+// Entries longer than this are cut; the program's own are far shorter.
+constexpr int kEntryCapacity = 2048;
+
+std::optional<std::wstring> format_entry(const AppState& state, unsigned id,
+                                         std::initializer_list<FormatArg> args) {
+    wchar_t entry[kEntryCapacity] = {};
+    const int length = LoadStringW(static_cast<HINSTANCE>(state.instance), id, entry,
+                                   kEntryCapacity);
+    if (length <= 0) return std::nullopt;
+    return format_string_args(std::wstring_view(entry, static_cast<std::size_t>(length)), args);
+}
+
+}  // namespace
+
+const wchar_t* load_string_args(AppState& state, unsigned id,
+                                std::initializer_list<FormatArg> args) {
+    std::wstring().swap(state.string_buffer);
+    std::optional<std::wstring> text = format_entry(state, id, args);
+    if (!text) return nullptr;
+    state.string_buffer = std::move(*text);
+    return state.string_buffer.c_str();
+}
+
+std::optional<std::wstring> load_string_copy_args(const AppState& state, unsigned id,
+                                                  std::initializer_list<FormatArg> args) {
+    return format_entry(state, id, args);
+}

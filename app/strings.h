@@ -1,0 +1,30 @@
+// Texts from the string table. Every entry is a printf-style format, also when it is shown
+// without arguments, so "%%" in the table reads as one percent sign.
+#pragma once
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+
+#include "app_state.h"
+#include "text_format.h"
+
+// Loads and formats entry `id` into the state's reusable buffer. The result stays valid only
+// until the next load_string call; callers hand it straight to one window and never keep it.
+// Null when the entry does not exist or cannot be formatted.
+const wchar_t* load_string_args(AppState& state, unsigned id, std::initializer_list<FormatArg> args);
+
+// The same text as a string of the caller's own; the reusable buffer is left alone.
+std::optional<std::wstring> load_string_copy_args(const AppState& state, unsigned id,
+                                                  std::initializer_list<FormatArg> args);
+
+template <typename... Args>
+const wchar_t* load_string(AppState& state, unsigned id, const Args&... args) {
+    return load_string_args(state, id, {FormatArg(args)...});
+}
+
+template <typename... Args>
+std::optional<std::wstring> load_string_copy(const AppState& state, unsigned id,
+                                             const Args&... args) {
+    return load_string_copy_args(state, id, {FormatArg(args)...});
+}

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Takes PNG screenshots of Orvane under a virtual X display: the terms dialog, the empty main
+# window at its template size, and the main window opened enlarged from a saved rectangle.
+#   tools/screenshots.sh [output folder]     (default: build/screenshots)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$root/build/screenshots}")
+
+if [ -z "${ORVANE_IN_XVFB:-}" ]; then
+    exe=$root/build/win/app/Orvane.exe
+    if [ ! -f "$exe" ]; then
+        cmake -S "$root" -B "$root/build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+        cmake --build "$root/build/win" --target Orvane
+    fi
+    source "$root/tools/wine-env.sh"
+    wine_prefix_ready
+    exec env ORVANE_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$out"
+fi
+
+source "$root/tools/wine-env.sh"
+wine_server_start
+trap wine_server_stop EXIT
+
+mkdir -p "$out"
+run=$out/run
+rm -rf "$run" && mkdir -p "$run"
+cp "$root/build/win/app/Orvane.exe" "$run/"
+[ -f "$root/resources/Config.txt" ] && cp "$root/resources/Config.txt" "$run/"
+
+# Waits for a top-level window with exactly this title and prints its X id.
+wait_window() {
+    local id
+    for _ in $(seq 100); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        sleep 0.1
+    done
+    echo "window '$1' did not appear" >&2
+    return 1
+}
+
+# Saves the window's area of the screen.
+shoot() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    sleep 0.5  # let the window finish painting
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
+    echo "$2 (${WIDTH}x${HEIGHT})"
+}
+
+# One 32-bit little-endian value as the hex text of a profile struct block.
+le32() {
+    local v=$(( $1 & 0xFFFFFFFF ))
+    printf '%02X%02X%02X%02X' $((v & 255)) $((v >> 8 & 255)) $((v >> 16 & 255)) $((v >> 24 & 255))
+}
+
+# A Window block for the given left, top, right and bottom, with its checksum byte.
+window_block() {
+    local hex="" sum=0 v
+    for v in "$@"; do
+        v=$(( v & 0xFFFFFFFF ))
+        sum=$(( sum + (v & 255) + (v >> 8 & 255) + (v >> 16 & 255) + (v >> 24 & 255) ))
+        hex+=$(le32 "$v")
+    done
+    printf '%s%02X' "$hex" $(( sum & 255 ))
+}
+
+# Starts the program, accepts the terms, shoots the main window and closes it with Escape.
+run_program() {
+    local main_png=$1 terms_png=${2:-}
+    wine "$run/Orvane.exe" >/dev/null 2>&1 &
+    local pid=$!
+    local terms main
+    terms=$(wait_window 'Условия использования')
+    [ -n "$terms_png" ] && shoot "$terms" "$terms_png"
+    xdotool windowfocus --sync "$terms" key Return
+    main=$(wait_window 'Orvane')
+    shoot "$main" "$main_png"
+    xdotool windowfocus --sync "$main" key Escape
+    wait "$pid"
+}
+
+rm -f "$run/Orvane.ini"
+run_program "$out/main-template.png" "$out/terms.png"
+
+printf '[GlobalParam]\r\nWindow=%s\r\n' "$(window_block 40 30 1240 930)" > "$run/Orvane.ini"
+run_program "$out/main-enlarged.png"
+echo "screenshots in $out"

@@ -1,0 +1,51 @@
+// Controls that follow the main window's right and bottom edges as it grows, the window's
+// minimum size, and the edges of the status bar's three parts.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app_state.h"
+
+struct AnchorEntry {
+    HWND control = nullptr;
+    RECT rect = {};     // window rectangle at registration; only its size is used
+    POINT origin = {};  // top-left corner at registration, in the parent's client area
+    std::uint8_t keep_x = 1;
+    std::uint8_t keep_width = 1;
+    std::uint8_t keep_y = 1;
+    std::uint8_t keep_height = 1;
+};
+
+struct AnchorLayout {
+    std::vector<AnchorEntry> entries;  // in registration order
+    HWND parent = nullptr;
+    RECT window_rect0 = {};  // the parent as created from its template; also its minimum size
+    RECT client_rect0 = {};  // growth is measured from this client size
+};
+
+// Takes the parent's present rectangles as the reference and empties the table; call it
+// before the window is moved to its saved placement.
+void anchor_begin(AnchorLayout& layout, HWND parent);
+
+// Registers a control at its present place. False (and the control stays where it is) when
+// the table cannot grow.
+bool anchor_add(AnchorLayout& layout, HWND control, bool keep_width, bool keep_y,
+                bool keep_height);
+
+// Places every registered control from its registered rectangle plus the growth of the
+// parent's client area beyond the reference size; a smaller window counts as no growth.
+bool anchor_relayout(const AnchorLayout& layout);
+
+// The smallest window size the user can drag to: the template's.
+void anchor_min_track_size(const AnchorLayout& layout, MINMAXINFO& info);
+
+// Right edges of the status bar's parts: the first takes what the other two leave.
+struct StatusParts {
+    std::vector<int> edges;
+    RECT client = {};  // the status bar's client rectangle at the last update
+};
+
+void status_parts_update(StatusParts& parts, HWND status_bar, const AppState& state);

@@ -1,0 +1,282 @@
+#include "main_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <span>
+
+#include "camera_types.h"
+#include "resource.h"
+#include "strings.h"
+
+namespace {
+
+MainWindow g_main;
+
+struct MenuText {
+    enum By { Position, Command } by;
+    int menu;  // 0: the menu bar, 1: File, 2: Tools, 3: Help
+    UINT item;
+    UINT text;
+};
+
+// The template's item texts are placeholders; these replace them, in this order.
+constexpr MenuText kMenuTexts[] = {
+    {MenuText::Position, 0, 0, IDS_MENU_FILE},
+    {MenuText::Position, 1, 0, IDS_MENU_OPEN},
+    {MenuText::Command, 1, IDM_OPEN_NAVITEL, IDS_FORMAT_NAVITEL},
+    {MenuText::Command, 1, IDM_OPEN_IGO, IDS_FORMAT_IGO},
+    {MenuText::Position, 1, 2, IDS_MENU_EXPORT},
+    {MenuText::Command, 1, IDM_SAVE_AS, IDS_MENU_SAVE_AS},
+    {MenuText::Command, 1, IDM_PREPARE_DRIVE, IDS_MENU_PREPARE_DRIVE},
+    {MenuText::Command, 1, IDM_EXIT, IDS_MENU_EXIT},
+    {MenuText::Position, 0, 1, IDS_MENU_TOOLS},
+    {MenuText::Command, 2, IDM_FILTER, IDS_MENU_FILTER},
+    {MenuText::Position, 0, 2, IDS_MENU_HELP},
+    {MenuText::Command, 3, IDM_ABOUT, IDS_MENU_ABOUT},
+};
+
+// Header texts; 0 stands for the type list's built-in "#" over its check boxes.
+constexpr UINT kObjectColumns[] = {IDS_COLUMN_COORDINATES, IDS_COLUMN_TYPE,
+                                   IDS_COLUMN_SPEED_LIMIT, IDS_COLUMN_COMMENT};
+constexpr UINT kTypeColumns[] = {0, IDS_COLUMN_TYPE, IDS_COLUMN_COUNT, IDS_COLUMN_DESCRIPTION,
+                                 IDS_COLUMN_MESSAGE_FORMAT};
+
+struct Anchor {
+    int id;
+    bool keep_width, keep_y, keep_height;
+};
+// The object side keeps its width; the type side widens; both lists and group boxes grow
+// downward; the status bar follows the bottom edge. The radio buttons stay put.
+constexpr Anchor kAnchors[] = {
+    {IDC_OBJECT_HINT, true, true, true},  {IDC_OBJECT_LIST, true, true, false},
+    {IDC_OBJECT_GROUP, true, true, false}, {IDC_TYPE_HINT, false, true, true},
+    {IDC_TYPE_GROUP, false, true, false},  {IDC_TYPE_LIST, false, true, false},
+    {IDC_STATUS_BAR, false, false, false},
+};
+
+void set_text(HWND window, const wchar_t* text) { SetWindowTextW(window, text); }
+
+void set_menu_texts(HWND window, AppState& state) {
+    HMENU bar = GetMenu(window);
+    if (bar == nullptr) return;
+    const HMENU menus[] = {bar, GetSubMenu(bar, 0), GetSubMenu(bar, 1), GetSubMenu(bar, 2)};
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING | MIIM_STATE;
+    info.fType = MFT_STRING;
+    info.fState = 0;  // every item enabled and unchecked
+    for (const MenuText& t : kMenuTexts) {
+        info.dwTypeData = const_cast<wchar_t*>(load_string(state, t.text));
+        SetMenuItemInfoW(menus[t.menu], t.item, t.by == MenuText::Position, &info);
+    }
+}
+
+void insert_columns(HWND list, AppState& state, std::span<const UINT> texts,
+                    std::span<const std::int32_t> widths) {
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        LVCOLUMNW column = {};
+        column.mask = LVCF_TEXT;
+        // A negative saved width lets the control choose.
+        if (widths[i] >= 0) column.mask |= LVCF_WIDTH, column.cx = widths[i];
+        column.pszText = const_cast<wchar_t*>(texts[i] == 0 ? L"#" : load_string(state, texts[i]));
+        SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void add_ext_style(HWND list, DWORD style) {
+    const auto old = SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, old | style);
+}
+
+void store_column_widths(HWND list, std::span<std::int32_t> widths) {
+    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const auto count = SendMessageW(header, HDM_GETITEMCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count && static_cast<std::size_t>(i) < widths.size(); ++i)
+        widths[i] = static_cast<std::int32_t>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
+}
+
+// Moves the window to the saved rectangle: never smaller than the template, and centred on
+// an axis whose saved coordinate is -500 or less (where a minimised window is parked).
+void place_window(HWND window, const AppState& state, const RECT& template_rect) {
+    const int* saved = state.window_rect;
+    const int width = std::max(saved[2] - saved[0],
+                               static_cast<int>(template_rect.right - template_rect.left));
+    const int height = std::max(saved[3] - saved[1],
+                                static_cast<int>(template_rect.bottom - template_rect.top));
+    int x = saved[0];
+    int y = saved[1];
+    if (x <= -500) x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
+    if (y <= -500) y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
+    SetWindowPos(window, HWND_TOP, x, y, width, height, 0);
+}
+
+BOOL on_init(HWND window, AppState& state) {
+    MainWindow& w = g_main;
+    w.state = &state;
+    const HINSTANCE instance = static_cast<HINSTANCE>(state.instance);
+    w.icon.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ORVANE), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.icon.get()));
+    w.arrow_cursor = LoadCursorW(nullptr, IDC_ARROW);
+    w.wait_cursor = LoadCursorW(nullptr, IDC_WAIT);
+
+    w.row_clicked = false;
+    w.encoding = TextEncoding::Utf8;
+    w.format = InputFormat::Navitel;
+    w.current_path.reset();
+
+    set_text(window, load_string(state, IDS_MAIN_TITLE));
+    set_text(GetDlgItem(window, IDC_OBJECT_GROUP), load_string(state, IDS_OBJECT_GROUP));
+    set_text(GetDlgItem(window, IDC_OBJECT_HINT), load_string(state, IDS_OBJECT_HINT));
+    set_text(GetDlgItem(window, IDC_TYPE_HINT), load_string(state, IDS_TYPE_HINT));
+    set_text(GetDlgItem(window, IDC_ENCODING_UTF16), load_string(state, IDS_ENCODING_UTF16));
+    set_text(GetDlgItem(window, IDC_ENCODING_UTF8), load_string(state, IDS_ENCODING_UTF8));
+    set_text(GetDlgItem(window, IDC_ENCODING_ANSI), load_string(state, IDS_ENCODING_ANSI));
+    set_menu_texts(window, state);
+
+    const HWND objects = GetDlgItem(window, IDC_OBJECT_LIST);
+    list_attach(w.objects, objects);
+    add_ext_style(objects, LVS_EX_FULLROWSELECT);
+    insert_columns(objects, state, kObjectColumns, state.list1_widths);
+
+    const HWND types = GetDlgItem(window, IDC_TYPE_LIST);
+    list_attach(w.types, types);
+    add_ext_style(types, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    insert_columns(types, state, kTypeColumns, state.list2_widths);
+
+    w.status_bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
+                                   0, 0, 0, 0, window,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)),
+                                   instance, nullptr);
+    if (w.status_bar != nullptr) {
+        GetClientRect(w.status_bar, &w.status_parts.client);
+        GetWindowRect(w.status_bar, &w.status_window_rect);
+    }
+
+    // The reference rectangles are the template's; the WM_SIZE of the move finds no
+    // registered control yet.
+    anchor_begin(w.anchor, window);
+    place_window(window, state, w.anchor.window_rect0);
+    for (const Anchor& a : kAnchors) {
+        const HWND control = GetDlgItem(window, a.id);
+        if (control != nullptr) anchor_add(w.anchor, control, a.keep_width, a.keep_y, a.keep_height);
+    }
+    anchor_relayout(w.anchor);
+    if (w.status_bar != nullptr) {
+        status_parts_update(w.status_parts, w.status_bar, state);
+        SendMessageW(w.status_bar, SB_SETTEXTW, 0,
+                     reinterpret_cast<LPARAM>(load_string(state, IDS_STATUS_NO_FILE)));
+    }
+
+    load_camera_types(state, state.type_config_path, InputFormat::Navitel);
+    update_encoding_buttons(window);
+    return TRUE;
+}
+
+void on_size(HWND window) {
+    MainWindow& w = g_main;
+    anchor_relayout(w.anchor);
+    if (w.status_bar != nullptr && w.state != nullptr) {
+        status_parts_update(w.status_parts, w.status_bar, *w.state);
+        GetWindowRect(w.status_bar, &w.status_window_rect);
+    }
+    GetWindowRect(window, &w.window_rect);
+    GetClientRect(window, &w.client_rect);
+    InvalidateRect(window, &w.client_rect, TRUE);
+}
+
+void on_destroy(HWND window) {
+    MainWindow& w = g_main;
+    if (w.state == nullptr) return;
+    AppState& state = *w.state;
+    store_column_widths(w.objects.list, state.list1_widths);
+    store_column_widths(w.types.list, state.list2_widths);
+    list_release(w.objects);
+    list_release(w.types);
+    RECT rect = {};
+    if (GetWindowRect(window, &rect)) {
+        state.window_rect[0] = rect.left;
+        state.window_rect[1] = rect.top;
+        state.window_rect[2] = rect.right;
+        state.window_rect[3] = rect.bottom;
+    }
+    save_camera_types(state, state.type_config_path, w.format);
+    w.current_path.reset();
+    w.icon.reset();
+    w.status_bar = nullptr;
+    w.anchor.entries.clear();
+    w.anchor.parent = nullptr;
+    w.state = nullptr;
+}
+
+// Menu commands, the encoding buttons and the close requests. Escape and the close box
+// arrive as IDCANCEL; both end the run like the Exit command.
+INT_PTR on_command(HWND window, WORD id) {
+    switch (id) {
+        case IDCANCEL:
+        case IDM_EXIT:
+            EndDialog(window, id);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+// Notifications of the two lists.
+INT_PTR on_notify(HWND, const NMHDR&) { return FALSE; }
+
+}  // namespace
+
+MainWindow& main_window() { return g_main; }
+
+void update_encoding_buttons(HWND window) {
+    constexpr int kButtons[] = {IDC_ENCODING_UTF16, IDC_ENCODING_UTF8, IDC_ENCODING_ANSI};
+    for (int id : kButtons) SendDlgItemMessageW(window, id, BM_SETCHECK, BST_UNCHECKED, 0);
+    const int index = static_cast<int>(g_main.encoding);
+    if (index >= 0 && index < 3)
+        SendDlgItemMessageW(window, kButtons[index], BM_SETCHECK, BST_CHECKED, 0);
+}
+
+void begin_wait() {
+    g_main.cursor_mode = 1;
+    SetCursor(g_main.wait_cursor);
+}
+
+void end_wait() {
+    g_main.cursor_mode = 0;
+    SetCursor(g_main.arrow_cursor);
+}
+
+INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return on_init(window, *reinterpret_cast<AppState*>(lparam));
+        case WM_SIZE:
+            on_size(window);
+            return 0;
+        case WM_GETMINMAXINFO:
+            // Before set-up there is no reference size yet; the defaults apply.
+            if (g_main.anchor.parent != window) return FALSE;
+            anchor_min_track_size(g_main.anchor, *reinterpret_cast<MINMAXINFO*>(lparam));
+            return 0;
+        case WM_SETCURSOR:
+            if (g_main.cursor_mode == 0) {
+                SetCursor(g_main.arrow_cursor);
+                return FALSE;
+            }
+            SetCursor(g_main.wait_cursor);
+            SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        case WM_COMMAND:
+            return on_command(window, LOWORD(wparam));
+        case WM_NOTIFY:
+            return on_notify(window, *reinterpret_cast<const NMHDR*>(lparam));
+        case WM_DESTROY:
+            on_destroy(window);
+            return 0;
+        default:
+            return FALSE;
+    }
+}
