@@ -1,0 +1,225 @@
+// Row data of list views and the custom-draw painter, on a real list view in a real dialog.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "list_control.h"
+#include "resource.h"
+
+namespace {
+
+INT_PTR CALLBACK host_proc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+// The drive dialog's template, with a procedure that does nothing, hosts the list.
+class ListTest : public testing::Test {
+protected:
+    void SetUp() override {
+        dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DRIVE),
+                                     nullptr, host_proc, 0);
+        ASSERT_NE(dialog_, nullptr);
+        list_ = GetDlgItem(dialog_, IDC_DRIVE_LIST);
+        list_attach(control_, list_);
+        SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+        for (int c = 0; c < 3; ++c) {
+            LVCOLUMNW column = {};
+            column.mask = LVCF_WIDTH;
+            column.cx = 40;
+            SendMessageW(list_, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
+        }
+    }
+    void TearDown() override {
+        list_release(control_);
+        DestroyWindow(dialog_);
+    }
+
+    RowData* data(int row) {
+        LVITEMW item = {};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        return reinterpret_cast<RowData*>(item.lParam);
+    }
+    int append_without_data() {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+        item.pszText = const_cast<wchar_t*>(L"bare");
+        return static_cast<int>(
+            SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    }
+    void select(int row) {
+        LVITEMW item = {};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        SendMessageW(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+
+    HWND dialog_ = nullptr;
+    HWND list_ = nullptr;
+    ListControl control_;
+};
+
+TEST_F(ListTest, AttachReadsColoursAndNewRowsUseTheDefaults) {
+    EXPECT_EQ(control_.list, list_);
+    EXPECT_EQ(control_.image_list, nullptr);
+    EXPECT_EQ(control_.selected_text, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    EXPECT_EQ(control_.selected_back, GetSysColor(COLOR_HIGHLIGHT));
+    EXPECT_EQ(control_.default_text, CLR_DEFAULT);
+    EXPECT_EQ(control_.default_back, GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(control_.default_text_ref, &control_.default_text);
+    EXPECT_EQ(control_.selected_back_ref, &control_.selected_back);
+
+    const int row = list_append_row(control_, L"E:\\");
+    ASSERT_EQ(row, 0);
+    ASSERT_NE(data(row), nullptr);
+    EXPECT_EQ(data(row)->text_ref, control_.default_text_ref);
+    EXPECT_EQ(data(row)->back_ref, control_.default_back_ref);
+    EXPECT_EQ(data(row)->highlight, 1);
+    EXPECT_EQ(list_row_payload(control_, row), LPARAM{0});
+    EXPECT_EQ(list_append_row(control_, L"F:\\"), 1);
+}
+
+TEST_F(ListTest, PayloadAndColoursChangeIndependently) {
+    const COLORREF green = RGB(200, 255, 200);
+    const COLORREF black = 0;
+    const int row = list_append_row(control_, L"");
+    ASSERT_TRUE(list_set_row_colors(control_, row, &black, &green));
+    ASSERT_TRUE(list_set_row_payload(control_, 'E', row));
+    EXPECT_EQ(data(row)->back_ref, &green);  // the payload kept the colours
+    EXPECT_EQ(list_row_payload(control_, row), LPARAM{'E'});
+
+    ASSERT_TRUE(list_set_row_colors(control_, row, nullptr, nullptr));
+    EXPECT_EQ(data(row)->text_ref, control_.default_text_ref);
+    EXPECT_EQ(data(row)->back_ref, control_.default_back_ref);
+    EXPECT_EQ(list_row_payload(control_, row), LPARAM{'E'});  // the colours kept the payload
+}
+
+TEST_F(ListTest, RowsWithoutDataGetItOnFirstUse) {
+    const int bare = append_without_data();
+    EXPECT_FALSE(list_row_payload(control_, bare));
+    ASSERT_TRUE(list_set_row_payload(control_, 45, bare));
+    EXPECT_EQ(list_row_payload(control_, bare), LPARAM{45});
+    EXPECT_EQ(data(bare)->back_ref, control_.default_back_ref);
+
+    const int other = append_without_data();
+    const COLORREF red = RGB(255, 200, 200);
+    ASSERT_TRUE(list_set_row_colors(control_, other, nullptr, &red));
+    EXPECT_EQ(data(other)->back_ref, &red);
+    EXPECT_EQ(data(other)->text_ref, control_.default_text_ref);
+    EXPECT_EQ(list_row_payload(control_, other), LPARAM{0});
+}
+
+TEST_F(ListTest, RowsThatDoNotExistAreRefused) {
+    list_append_row(control_, L"");
+    EXPECT_FALSE(list_set_row_payload(control_, 1, 5));
+    EXPECT_FALSE(list_set_row_colors(control_, -1, nullptr, nullptr));
+    EXPECT_FALSE(list_row_payload(control_, 1));
+}
+
+TEST_F(ListTest, ClearEmptiesTheListAndReleaseKeepsTheRows) {
+    list_clear(control_);  // an empty list is fine
+    EXPECT_EQ(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0), 0);
+    for (int i = 0; i < 3; ++i) list_set_row_payload(control_, i + 1, list_append_row(control_, L""));
+    append_without_data();
+    list_clear(control_);
+    EXPECT_EQ(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0), 0);
+
+    list_append_row(control_, L"");
+    list_release(control_);
+    EXPECT_EQ(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_FALSE(list_row_payload(control_, 0));  // nothing points at freed data
+}
+
+NMLVCUSTOMDRAW draw_request(HWND list, DWORD stage, int row, int column, LPARAM param) {
+    NMLVCUSTOMDRAW d = {};
+    d.nmcd.hdr.hwndFrom = list;
+    d.nmcd.hdr.idFrom = IDC_DRIVE_LIST;
+    d.nmcd.hdr.code = NM_CUSTOMDRAW;
+    d.nmcd.dwDrawStage = stage;
+    d.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+    d.nmcd.uItemState = CDIS_SELECTED | CDIS_FOCUS | CDIS_HOT;
+    d.nmcd.lItemlParam = param;
+    d.iSubItem = column;
+    d.clrText = 0x123456;
+    d.clrTextBk = 0x654321;
+    return d;
+}
+
+TEST_F(ListTest, CustomDrawStagesAndReplies) {
+    for (DWORD stage : {DWORD{CDDS_PREPAINT}, DWORD{CDDS_ITEMPREPAINT}}) {
+        NMLVCUSTOMDRAW d = draw_request(list_, stage, 0, 0, 0);
+        EXPECT_EQ(list_custom_draw(control_, dialog_, d), TRUE);
+        EXPECT_EQ(GetWindowLongPtrW(dialog_, DWLP_MSGRESULT), CDRF_NOTIFYSUBITEMDRAW);
+    }
+    NMLVCUSTOMDRAW post = draw_request(list_, CDDS_POSTPAINT, 0, 0, 0);
+    EXPECT_EQ(list_custom_draw(control_, dialog_, post), FALSE);
+    EXPECT_EQ(GetWindowLongPtrW(dialog_, DWLP_MSGRESULT), CDRF_DODEFAULT);
+
+    list_append_row(control_, L"");
+    NMLVCUSTOMDRAW cell =
+        draw_request(list_, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 0, 1, 0);
+    EXPECT_EQ(list_custom_draw(control_, dialog_, cell), TRUE);
+    EXPECT_EQ(GetWindowLongPtrW(dialog_, DWLP_MSGRESULT), CDRF_NEWFONT);
+    // The control draws neither selection nor focus itself; other state bits stay.
+    EXPECT_EQ(cell.nmcd.uItemState, UINT{CDIS_HOT});
+}
+
+// The colour table: column 0 always shows the defaults; elsewhere a selected row shows the
+// selection colours unless its highlight flag is clear, and an unselected row its own.
+TEST_F(ListTest, CustomDrawColourTable) {
+    const COLORREF own_text = RGB(1, 2, 3);
+    const COLORREF own_back = RGB(200, 255, 200);
+    const int highlighted = list_append_row(control_, L"");
+    list_set_row_colors(control_, highlighted, &own_text, &own_back);
+    const int plain = list_append_row(control_, L"");
+    list_set_row_colors(control_, plain, &own_text, &own_back);
+    data(plain)->highlight = 0;
+    const int bare = append_without_data();
+    // A row data whose references are null counts as the list's defaults.
+    RowData null_refs{nullptr, nullptr, 0, 0};
+
+    struct Colours {
+        COLORREF text, back;
+        bool operator==(const Colours&) const = default;
+    };
+    const Colours defaults{control_.default_text, control_.default_back};
+    const Colours selection{control_.selected_text, control_.selected_back};
+    const Colours own{own_text, own_back};
+    struct Case {
+        int row;
+        LPARAM param;
+        bool selected;
+        int column;
+        Colours expected;
+    };
+    const LPARAM hp = reinterpret_cast<LPARAM>(data(highlighted));
+    const LPARAM pp = reinterpret_cast<LPARAM>(data(plain));
+    const LPARAM np = reinterpret_cast<LPARAM>(&null_refs);
+    const Case cases[] = {
+        {highlighted, hp, true, 0, defaults},   {highlighted, hp, true, 2, selection},
+        {highlighted, hp, false, 0, defaults},  {highlighted, hp, false, 2, own},
+        {plain, pp, true, 0, defaults},         {plain, pp, true, 1, own},
+        {plain, pp, false, 1, own},             {bare, 0, true, 0, defaults},
+        {bare, 0, true, 1, selection},          {bare, 0, false, 1, defaults},
+        {highlighted, np, false, 1, defaults},
+    };
+    for (const Case& c : cases) {
+        LVITEMW clear_all = {};
+        clear_all.stateMask = LVIS_SELECTED;
+        SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(&clear_all));
+        if (c.selected) select(c.row);
+        NMLVCUSTOMDRAW d =
+            draw_request(list_, CDDS_ITEMPREPAINT | CDDS_SUBITEM, c.row, c.column, c.param);
+        // The notification's selected bit is not trusted; the list is asked.
+        if (!c.selected) d.nmcd.uItemState = CDIS_SELECTED;
+        list_custom_draw(control_, dialog_, d);
+        EXPECT_EQ((Colours{d.clrText, d.clrTextBk}), c.expected)
+            << "row " << c.row << " selected " << c.selected << " column " << c.column;
+    }
+}
+
+}  // namespace

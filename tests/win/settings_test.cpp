@@ -1,0 +1,130 @@
+// Orvane.ini: the four settings blocks, the paths beside the executable, and what happens to
+// missing, damaged and unusable settings.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "app_state_win.h"
+#include "test_support.h"
+#include "win_test_util.h"
+
+namespace {
+
+std::wstring dir_of(const test::TempDir& dir) { return test::to_wide_path(dir.path()) + L"\\"; }
+
+TEST(AppStateInit, DefaultsAndPathsBesideTheExecutable) {
+    AppState state;
+    state.window_rect[0] = 7;
+    state.filter.area.west = 1.0;
+    state.string_buffer = L"old";
+    app_state_init(state, GetModuleHandleW(nullptr));
+
+    const int zero_rect[4] = {0, 0, 0, 0};
+    const int list1[4] = {150, 50, 100, 100};
+    const int list2[5] = {30, 50, 50, 200, 200};
+    const int status[2] = {150, 200};
+    EXPECT_EQ(std::memcmp(state.window_rect, zero_rect, sizeof zero_rect), 0);
+    EXPECT_EQ(std::memcmp(state.list1_widths, list1, sizeof list1), 0);
+    EXPECT_EQ(std::memcmp(state.list2_widths, list2, sizeof list2), 0);
+    EXPECT_EQ(std::memcmp(state.status_widths, status, sizeof status), 0);
+    const FilterBlock zero_filter = {};
+    EXPECT_EQ(std::memcmp(&state.filter, &zero_filter, sizeof zero_filter), 0);
+    EXPECT_TRUE(state.string_buffer.empty());
+    EXPECT_EQ(state.records.size(), 0u);
+    EXPECT_EQ(state.types.size(), 0u);
+    EXPECT_EQ(state.instance, GetModuleHandleW(nullptr));
+
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    EXPECT_EQ(state.module_path, module);
+    const std::wstring path = module;
+    const std::wstring dir = path.substr(0, path.find_last_of(L'\\') + 1);
+    EXPECT_EQ(state.module_dir, dir);
+    EXPECT_EQ(state.settings_path, dir + L"Orvane.ini");
+    EXPECT_EQ(state.type_config_path, dir + L"Config.txt");
+}
+
+// Values unlike every default, including reserved filter bytes that no code reads.
+void fill_unusual(AppState& state) {
+    const int rect[4] = {-500, 40, 700, 600};
+    const int list1[4] = {11, -1, 33, 44};
+    const int list2[5] = {1, 2, 3, 4, 5};
+    std::memcpy(state.window_rect, rect, sizeof rect);
+    std::memcpy(state.list1_widths, list1, sizeof list1);
+    std::memcpy(state.list2_widths, list2, sizeof list2);
+    const std::uint8_t reserved[8] = {0xDE, 0xAD, 0xBE, 0xEF, 0x01, 0x02, 0x03, 0x04};
+    std::memcpy(state.filter.reserved, reserved, sizeof reserved);
+    state.filter.area = {37.3, 55.9, 37.9, 55.5};
+}
+
+TEST(Settings, FourBlocksRoundTripByteForByte) {
+    test::TempDir dir;
+    AppState saved = wintest::make_state(dir_of(dir));
+    fill_unusual(saved);
+    write_settings(saved);
+
+    AppState loaded = wintest::make_state(dir_of(dir));
+    read_settings(loaded);
+    EXPECT_EQ(std::memcmp(loaded.window_rect, saved.window_rect, 16), 0);
+    EXPECT_EQ(std::memcmp(loaded.list1_widths, saved.list1_widths, 16), 0);
+    EXPECT_EQ(std::memcmp(loaded.list2_widths, saved.list2_widths, 20), 0);
+    EXPECT_EQ(std::memcmp(&loaded.filter, &saved.filter, 40), 0);
+
+    // The file holds the four keys of section GlobalParam, each at its exact size.
+    std::uint8_t block[40];
+    const wchar_t* keys[] = {L"Window", L"List1", L"List2", L"Filter"};
+    const UINT sizes[] = {16, 16, 20, 40};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(GetPrivateProfileStructW(L"GlobalParam", keys[i], block, sizes[i],
+                                             saved.settings_path.c_str()))
+            << "key " << i;
+}
+
+TEST(Settings, MissingOrDamagedBlocksLeaveTheDefaults) {
+    test::TempDir dir;
+    AppState state = wintest::make_state(dir_of(dir));
+    read_settings(state);  // no file at all
+    EXPECT_EQ(state.list1_widths[0], 150);
+
+    // Window has a wrong checksum, List1 the size of a different block, List2 is not hex;
+    // only Filter is sound.
+    test::write_bytes(state.settings_path,
+                      "[GlobalParam]\r\n"
+                      "Window=0A0000000B0000000C0000000D00000000\r\n"
+                      "List1=01000000020000000300000004000000050000000F\r\n"
+                      "List2=ZZ\r\n");
+    AppState good = wintest::make_state(dir_of(dir));
+    good.filter.reserved[0] = 0x5A;
+    good.filter.area.south = 1.5;
+    WritePrivateProfileStructW(L"GlobalParam", L"Filter", &good.filter, 40,
+                               state.settings_path.c_str());
+
+    read_settings(state);
+    const int zero_rect[4] = {0, 0, 0, 0};
+    const int list1[4] = {150, 50, 100, 100};
+    const int list2[5] = {30, 50, 50, 200, 200};
+    EXPECT_EQ(std::memcmp(state.window_rect, zero_rect, 16), 0);
+    EXPECT_EQ(std::memcmp(state.list1_widths, list1, 16), 0);
+    EXPECT_EQ(std::memcmp(state.list2_widths, list2, 20), 0);
+    EXPECT_EQ(state.filter.reserved[0], 0x5A);
+    EXPECT_EQ(state.filter.area.south, 1.5);
+}
+
+TEST(Settings, EmptyPathReadsAndWritesNothing) {
+    // An empty name would make the system use a file in the Windows folder.
+    AppState state = wintest::make_state(L"");
+    state.settings_path.clear();
+    fill_unusual(state);
+    write_settings(state);
+    wchar_t section[64] = {};
+    EXPECT_EQ(GetPrivateProfileSectionW(L"GlobalParam", section, 64, L"win.ini"), 0u);
+
+    AppState fresh = wintest::make_state(L"");
+    fresh.settings_path.clear();
+    read_settings(fresh);
+    EXPECT_EQ(fresh.list1_widths[0], 150);
+}
+
+}  // namespace
