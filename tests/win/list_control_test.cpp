@@ -62,24 +62,18 @@ protected:
     ListControl control_;
 };
 
-TEST_F(ListTest, AttachReadsColoursAndNewRowsUseTheDefaults) {
-    EXPECT_EQ(control_.list, list_);
-    EXPECT_EQ(control_.image_list, nullptr);
+TEST_F(ListTest, NewRowsTakeTheColoursReadAtAttach) {
     EXPECT_EQ(control_.selected_text, GetSysColor(COLOR_HIGHLIGHTTEXT));
     EXPECT_EQ(control_.selected_back, GetSysColor(COLOR_HIGHLIGHT));
     EXPECT_EQ(control_.default_text, CLR_DEFAULT);
     EXPECT_EQ(control_.default_back, GetSysColor(COLOR_WINDOW));
-    EXPECT_EQ(control_.default_text_ref, &control_.default_text);
-    EXPECT_EQ(control_.selected_back_ref, &control_.selected_back);
-
-    const int row = list_append_row(control_, L"E:\\");
-    ASSERT_EQ(row, 0);
-    ASSERT_NE(data(row), nullptr);
-    EXPECT_EQ(data(row)->text_ref, control_.default_text_ref);
-    EXPECT_EQ(data(row)->back_ref, control_.default_back_ref);
-    EXPECT_EQ(data(row)->highlight, 1);
-    EXPECT_EQ(list_row_payload(control_, row), LPARAM{0});
-    EXPECT_EQ(list_append_row(control_, L"F:\\"), 1);
+    ASSERT_EQ(list_append_row(control_, L"E:\\"), 0);
+    ASSERT_EQ(list_append_row(control_, L"F:\\"), 1);
+    ASSERT_NE(data(1), nullptr);
+    EXPECT_EQ(data(1)->text_ref, &control_.default_text);
+    EXPECT_EQ(data(1)->back_ref, &control_.default_back);
+    EXPECT_EQ(data(1)->highlight, 1);
+    EXPECT_EQ(list_row_payload(control_, 1), LPARAM{0});
 }
 
 TEST_F(ListTest, PayloadAndColoursChangeIndependently) {
@@ -89,39 +83,24 @@ TEST_F(ListTest, PayloadAndColoursChangeIndependently) {
     ASSERT_TRUE(list_set_row_colors(control_, row, &black, &green));
     ASSERT_TRUE(list_set_row_payload(control_, 'E', row));
     EXPECT_EQ(data(row)->back_ref, &green);  // the payload kept the colours
-    EXPECT_EQ(list_row_payload(control_, row), LPARAM{'E'});
-
     ASSERT_TRUE(list_set_row_colors(control_, row, nullptr, nullptr));
-    EXPECT_EQ(data(row)->text_ref, control_.default_text_ref);
-    EXPECT_EQ(data(row)->back_ref, control_.default_back_ref);
+    EXPECT_EQ(data(row)->text_ref, &control_.default_text);
+    EXPECT_EQ(data(row)->back_ref, &control_.default_back);
     EXPECT_EQ(list_row_payload(control_, row), LPARAM{'E'});  // the colours kept the payload
-}
 
-TEST_F(ListTest, RowsWithoutDataGetItOnFirstUse) {
+    // A row inserted without data gets it on first use; a row that does not exist is refused.
     const int bare = append_without_data();
     EXPECT_FALSE(list_row_payload(control_, bare));
-    ASSERT_TRUE(list_set_row_payload(control_, 45, bare));
-    EXPECT_EQ(list_row_payload(control_, bare), LPARAM{45});
-    EXPECT_EQ(data(bare)->back_ref, control_.default_back_ref);
-
-    const int other = append_without_data();
-    const COLORREF red = RGB(255, 200, 200);
-    ASSERT_TRUE(list_set_row_colors(control_, other, nullptr, &red));
-    EXPECT_EQ(data(other)->back_ref, &red);
-    EXPECT_EQ(data(other)->text_ref, control_.default_text_ref);
-    EXPECT_EQ(list_row_payload(control_, other), LPARAM{0});
-}
-
-TEST_F(ListTest, RowsThatDoNotExistAreRefused) {
-    list_append_row(control_, L"");
-    EXPECT_FALSE(list_set_row_payload(control_, 1, 5));
+    ASSERT_TRUE(list_set_row_colors(control_, bare, nullptr, &green));
+    EXPECT_EQ(data(bare)->text_ref, &control_.default_text);
+    EXPECT_EQ(list_row_payload(control_, bare), LPARAM{0});
+    EXPECT_FALSE(list_set_row_payload(control_, 5, bare + 1));
     EXPECT_FALSE(list_set_row_colors(control_, -1, nullptr, nullptr));
-    EXPECT_FALSE(list_row_payload(control_, 1));
+    EXPECT_FALSE(list_row_payload(control_, bare + 1));
 }
 
 TEST_F(ListTest, ClearEmptiesTheListAndReleaseKeepsTheRows) {
     list_clear(control_);  // an empty list is fine
-    EXPECT_EQ(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0), 0);
     for (int i = 0; i < 3; ++i) list_set_row_payload(control_, i + 1, list_append_row(control_, L""));
     append_without_data();
     list_clear(control_);

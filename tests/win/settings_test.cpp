@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <utility>
 
 #include "app_state_win.h"
 #include "test_support.h"
@@ -14,33 +15,33 @@ namespace {
 
 std::wstring dir_of(const test::TempDir& dir) { return test::to_wide_path(dir.path()) + L"\\"; }
 
+// What a first start uses: no settings file yet.
+struct {
+    int window[4] = {0, 0, 0, 0};
+    int list1[4] = {150, 50, 100, 100};
+    int list2[5] = {30, 50, 50, 200, 200};
+    std::uint8_t filter[40] = {};
+} const kDefaults;
+
 TEST(AppStateInit, DefaultsAndPathsBesideTheExecutable) {
     AppState state;
     state.window_rect[0] = 7;
     state.filter.area.west = 1.0;
     state.string_buffer = L"old";
     app_state_init(state, GetModuleHandleW(nullptr));
-
-    const int zero_rect[4] = {0, 0, 0, 0};
-    const int list1[4] = {150, 50, 100, 100};
-    const int list2[5] = {30, 50, 50, 200, 200};
-    const int status[2] = {150, 200};
-    EXPECT_EQ(std::memcmp(state.window_rect, zero_rect, sizeof zero_rect), 0);
-    EXPECT_EQ(std::memcmp(state.list1_widths, list1, sizeof list1), 0);
-    EXPECT_EQ(std::memcmp(state.list2_widths, list2, sizeof list2), 0);
-    EXPECT_EQ(std::memcmp(state.status_widths, status, sizeof status), 0);
-    const FilterBlock zero_filter = {};
-    EXPECT_EQ(std::memcmp(&state.filter, &zero_filter, sizeof zero_filter), 0);
+    const auto& d = kDefaults;
+    EXPECT_EQ(std::memcmp(state.window_rect, d.window, 16), 0);
+    EXPECT_EQ(std::memcmp(state.list1_widths, d.list1, 16), 0);
+    EXPECT_EQ(std::memcmp(state.list2_widths, d.list2, 20), 0);
+    EXPECT_EQ((std::pair{state.status_widths[0], state.status_widths[1]}), (std::pair{150, 200}));
+    EXPECT_EQ(std::memcmp(&state.filter, d.filter, 40), 0);
     EXPECT_TRUE(state.string_buffer.empty());
-    EXPECT_EQ(state.records.size(), 0u);
-    EXPECT_EQ(state.types.size(), 0u);
-    EXPECT_EQ(state.instance, GetModuleHandleW(nullptr));
 
     wchar_t module[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, module, MAX_PATH);
-    EXPECT_EQ(state.module_path, module);
     const std::wstring path = module;
     const std::wstring dir = path.substr(0, path.find_last_of(L'\\') + 1);
+    EXPECT_EQ(state.module_path, path);
     EXPECT_EQ(state.module_dir, dir);
     EXPECT_EQ(state.settings_path, dir + L"Orvane.ini");
     EXPECT_EQ(state.type_config_path, dir + L"Config.txt");
@@ -102,12 +103,9 @@ TEST(Settings, MissingOrDamagedBlocksLeaveTheDefaults) {
                                state.settings_path.c_str());
 
     read_settings(state);
-    const int zero_rect[4] = {0, 0, 0, 0};
-    const int list1[4] = {150, 50, 100, 100};
-    const int list2[5] = {30, 50, 50, 200, 200};
-    EXPECT_EQ(std::memcmp(state.window_rect, zero_rect, 16), 0);
-    EXPECT_EQ(std::memcmp(state.list1_widths, list1, 16), 0);
-    EXPECT_EQ(std::memcmp(state.list2_widths, list2, 20), 0);
+    EXPECT_EQ(std::memcmp(state.window_rect, kDefaults.window, 16), 0);
+    EXPECT_EQ(std::memcmp(state.list1_widths, kDefaults.list1, 16), 0);
+    EXPECT_EQ(std::memcmp(state.list2_widths, kDefaults.list2, 20), 0);
     EXPECT_EQ(state.filter.reserved[0], 0x5A);
     EXPECT_EQ(state.filter.area.south, 1.5);
 }
