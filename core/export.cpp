@@ -122,7 +122,8 @@ ExportResult write_csv(const AppState& state, const std::wstring& path) {
     const bool flushed = csv.ok() && flush_to_device(file.get());
     const bool closed = close_file(std::move(file));
     if (!flushed || !closed) {
-        remove_file(path);
+        // A cut-off file must not be mistaken for a whole one by the head unit.
+        remove_partial_file(path);
         return ExportResult::Failed;
     }
     return result;

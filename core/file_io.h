@@ -20,5 +20,6 @@ bool flush_to_device(std::FILE* file);
 // Closes the file and reports whether the close succeeded.
 bool close_file(UniqueFile file);
 
-// Removes a file; false when it cannot be removed.
-bool remove_file(const std::wstring& path);
+// Removes a regular file that could not be written whole. Devices and anything else that
+// is not a plain file stay.
+void remove_partial_file(const std::wstring& path);

@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "codepage.h"
@@ -11,4 +12,8 @@ bool flush_to_device(std::FILE* file) {
     return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
 }
 
-bool remove_file(const std::wstring& path) { return std::remove(to_utf8(path).c_str()) == 0; }
+void remove_partial_file(const std::wstring& path) {
+    const std::string name = to_utf8(path);
+    struct stat info {};
+    if (lstat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode)) std::remove(name.c_str());
+}

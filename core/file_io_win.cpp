@@ -1,4 +1,5 @@
 #include <io.h>
+#include <sys/stat.h>
 
 #include "file_io.h"
 
@@ -11,4 +12,8 @@ bool flush_to_device(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
 }
 
-bool remove_file(const std::wstring& path) { return _wremove(path.c_str()) == 0; }
+void remove_partial_file(const std::wstring& path) {
+    struct _stat64 info {};
+    if (_wstat64(path.c_str(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG)
+        _wremove(path.c_str());
+}

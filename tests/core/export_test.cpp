@@ -3,6 +3,12 @@
 
 #include <cwchar>
 
+#ifndef _WIN32
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "codepage.h"
 #include "export.h"
 #include "test_support.h"
@@ -113,10 +119,41 @@ TEST(ExportFailures, UnwritableTargetsReportFailure) {
     EXPECT_EQ(export_speedcam_csv(state, dir.file("no_such_folder/speedcam.csv")), ExportResult::Failed);
     EXPECT_EQ(export_speedcam_csv(state, test::to_wide_path(dir.path())), ExportResult::Failed)
         << "a folder cannot be written as a file";
+    // A folder where nobody, not even the administrator, may create files.
+#ifdef _WIN32
+    EXPECT_EQ(export_speedcam_csv(state, L"Z:/proc/speedcam.csv"), ExportResult::Failed);
+#else
+    EXPECT_EQ(export_speedcam_csv(state, L"/proc/speedcam.csv"), ExportResult::Failed);
+#endif
 #ifndef _WIN32
-    // A full disk: the data cannot reach the device, so the export must not claim success.
+    // A full disk: the data cannot reach the device, so the export must not claim success,
+    // and the device itself is no cut-off file to be removed.
+    struct stat before {};
+    ASSERT_EQ(stat("/dev/full", &before), 0);
+    ASSERT_TRUE(S_ISCHR(before.st_mode)) << "/dev/full is not the full device here";
     EXPECT_EQ(export_speedcam_csv(state, L"/dev/full"), ExportResult::Failed);
+    struct stat after {};
+    EXPECT_EQ(stat("/dev/full", &after), 0);
+    EXPECT_TRUE(S_ISCHR(after.st_mode));
 #endif
 }
+
+#ifndef _WIN32
+// A stick that fills up half-way: failure, and no cut-off speedcam.csv left behind for the car.
+TEST(ExportFailures, FullDiskLeavesNoCutOffFile) {
+    test::TempDir dir;
+    const std::string mount_point = dir.path().string();
+    if (geteuid() != 0 || mount("tmpfs", mount_point.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here";
+    AppState state;
+    add_type(state, 1, L"Камера %SPEED%");
+    for (int i = 0; i < 5000; ++i) add_record(state, L"37.61755", L"55.75222", 1, 60);
+    const std::wstring path = dir.file("speedcam.csv");
+    EXPECT_EQ(export_speedcam_csv(state, path), ExportResult::Failed);
+    struct stat info {};
+    EXPECT_NE(stat(to_utf8(path).c_str(), &info), 0) << "the cut-off file was left on the disk";
+    umount(mount_point.c_str());
+}
+#endif
 
 }  // namespace
