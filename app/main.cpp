@@ -18,8 +18,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     read_settings(state);
 
     const LPARAM param = reinterpret_cast<LPARAM>(&state);
-    if (DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_TERMS), nullptr, terms_dialog_proc,
-                        param) == IDOK) {
+    if (DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_TERMS), nullptr, terms_dialog_proc, param) ==
+        IDOK) {
         DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, main_window_proc, param);
     }
 

@@ -10,8 +10,8 @@ constexpr int kEntryCapacity = 2048;
 std::optional<std::wstring> format_entry(const AppState& state, unsigned id,
                                          std::initializer_list<FormatArg> args) {
     wchar_t entry[kEntryCapacity] = {};
-    const int length = LoadStringW(static_cast<HINSTANCE>(state.instance), id, entry,
-                                   kEntryCapacity);
+    const int length =
+        LoadStringW(static_cast<HINSTANCE>(state.instance), id, entry, kEntryCapacity);
     if (length <= 0) return std::nullopt;
     return format_string_args(std::wstring_view(entry, static_cast<std::size_t>(length)), args);
 }

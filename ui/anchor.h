@@ -32,8 +32,7 @@ void anchor_begin(AnchorLayout& layout, HWND parent);
 
 // Registers a control at its present place. False (and the control stays where it is) when
 // the table cannot grow.
-bool anchor_add(AnchorLayout& layout, HWND control, bool keep_width, bool keep_y,
-                bool keep_height);
+bool anchor_add(AnchorLayout& layout, HWND control, bool keep_width, bool keep_y, bool keep_height);
 
 // Places every registered control from its registered rectangle plus the growth of the
 // parent's client area beyond the reference size; a smaller window counts as no growth.

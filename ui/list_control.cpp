@@ -21,7 +21,9 @@ bool write_param(const ListControl& control, int row, LPARAM param) {
     return SendMessageW(control.list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
-RowData* row_data(LPARAM param) { return reinterpret_cast<RowData*>(param); }
+RowData* row_data(LPARAM param) {
+    return reinterpret_cast<RowData*>(param);
+}
 
 // Hands a new record to the row; on failure the record is freed here.
 bool attach_row_data(const ListControl& control, int row, std::unique_ptr<RowData> data) {
@@ -49,8 +51,7 @@ void free_all_row_data(ListControl& control) {
 void list_attach(ListControl& control, HWND list) {
     control.list = list;
     control.image_list = nullptr;
-    control.ext_style =
-        static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    control.ext_style = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     control.selected_text = GetSysColor(COLOR_HIGHLIGHTTEXT);
     control.selected_back = GetSysColor(COLOR_HIGHLIGHT);
     control.reserved_colors[0] = CLR_DEFAULT;
@@ -87,9 +88,8 @@ int list_append_row(ListControl& control, const wchar_t* text) {
     item.iItem = item_count(control);
     item.pszText = const_cast<wchar_t*>(text);
     item.lParam = reinterpret_cast<LPARAM>(data.get());
-    const int row =
-        static_cast<int>(SendMessageW(control.list, LVM_INSERTITEMW, 0,
-                                      reinterpret_cast<LPARAM>(&item)));
+    const int row = static_cast<int>(
+        SendMessageW(control.list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (row >= 0) data.release();
     return row;
 }
@@ -163,7 +163,8 @@ INT_PTR list_custom_draw(const ListControl& control, HWND dialog, NMLVCUSTOMDRAW
             const COLORREF* back = control.default_back_ref;
             if (draw.iSubItem != 0) {
                 if (data == nullptr) {
-                    if (selected) text = control.selected_text_ref, back = control.selected_back_ref;
+                    if (selected)
+                        text = control.selected_text_ref, back = control.selected_back_ref;
                 } else if (selected && data->highlight != 0) {
                     text = control.selected_text_ref, back = control.selected_back_ref;
                 } else {

@@ -57,8 +57,7 @@ int list_append_row(ListControl& control, const wchar_t* text);
 bool list_set_row_payload(ListControl& control, LPARAM payload, int row);
 
 // Points the row at other colours (null: the list's default), keeping flag and payload.
-bool list_set_row_colors(ListControl& control, int row, const COLORREF* text,
-                         const COLORREF* back);
+bool list_set_row_colors(ListControl& control, int row, const COLORREF* text, const COLORREF* back);
 
 // The row's payload; nothing when the row does not exist or carries no row data.
 std::optional<LPARAM> list_row_payload(const ListControl& control, int row);

@@ -37,8 +37,8 @@ constexpr MenuText kMenuTexts[] = {
 };
 
 // Header texts; 0 stands for the type list's built-in "#" over its check boxes.
-constexpr UINT kObjectColumns[] = {IDS_COLUMN_COORDINATES, IDS_COLUMN_TYPE,
-                                   IDS_COLUMN_SPEED_LIMIT, IDS_COLUMN_COMMENT};
+constexpr UINT kObjectColumns[] = {IDS_COLUMN_COORDINATES, IDS_COLUMN_TYPE, IDS_COLUMN_SPEED_LIMIT,
+                                   IDS_COLUMN_COMMENT};
 constexpr UINT kTypeColumns[] = {0, IDS_COLUMN_TYPE, IDS_COLUMN_COUNT, IDS_COLUMN_DESCRIPTION,
                                  IDS_COLUMN_MESSAGE_FORMAT};
 
@@ -49,13 +49,11 @@ struct Anchor {
 // The object side keeps its width; the type side widens; both lists and group boxes grow
 // downward; the status bar follows the bottom edge. The radio buttons stay put.
 constexpr Anchor kAnchors[] = {
-    {IDC_OBJECT_HINT, true, true, true},  {IDC_OBJECT_LIST, true, true, false},
+    {IDC_OBJECT_HINT, true, true, true},   {IDC_OBJECT_LIST, true, true, false},
     {IDC_OBJECT_GROUP, true, true, false}, {IDC_TYPE_HINT, false, true, true},
     {IDC_TYPE_GROUP, false, true, false},  {IDC_TYPE_LIST, false, true, false},
     {IDC_STATUS_BAR, false, false, false},
 };
-
-void set_text(HWND window, const wchar_t* text) { SetWindowTextW(window, text); }
 
 void set_menu_texts(HWND window, AppState& state) {
     HMENU bar = GetMenu(window);
@@ -100,10 +98,10 @@ void store_column_widths(HWND list, std::span<std::int32_t> widths) {
 // an axis whose saved coordinate is -500 or less (where a minimised window is parked).
 void place_window(HWND window, const AppState& state, const RECT& template_rect) {
     const int* saved = state.window_rect;
-    const int width = std::max(saved[2] - saved[0],
-                               static_cast<int>(template_rect.right - template_rect.left));
-    const int height = std::max(saved[3] - saved[1],
-                                static_cast<int>(template_rect.bottom - template_rect.top));
+    const int width =
+        std::max(saved[2] - saved[0], static_cast<int>(template_rect.right - template_rect.left));
+    const int height =
+        std::max(saved[3] - saved[1], static_cast<int>(template_rect.bottom - template_rect.top));
     int x = saved[0];
     int y = saved[1];
     if (x <= -500) x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
@@ -127,13 +125,13 @@ BOOL on_init(HWND window, AppState& state) {
     w.format = InputFormat::Navitel;
     w.current_path.reset();
 
-    set_text(window, load_string(state, IDS_MAIN_TITLE));
-    set_text(GetDlgItem(window, IDC_OBJECT_GROUP), load_string(state, IDS_OBJECT_GROUP));
-    set_text(GetDlgItem(window, IDC_OBJECT_HINT), load_string(state, IDS_OBJECT_HINT));
-    set_text(GetDlgItem(window, IDC_TYPE_HINT), load_string(state, IDS_TYPE_HINT));
-    set_text(GetDlgItem(window, IDC_ENCODING_UTF16), load_string(state, IDS_ENCODING_UTF16));
-    set_text(GetDlgItem(window, IDC_ENCODING_UTF8), load_string(state, IDS_ENCODING_UTF8));
-    set_text(GetDlgItem(window, IDC_ENCODING_ANSI), load_string(state, IDS_ENCODING_ANSI));
+    SetWindowTextW(window, load_string(state, IDS_MAIN_TITLE));
+    SetWindowTextW(GetDlgItem(window, IDC_OBJECT_GROUP), load_string(state, IDS_OBJECT_GROUP));
+    SetWindowTextW(GetDlgItem(window, IDC_OBJECT_HINT), load_string(state, IDS_OBJECT_HINT));
+    SetWindowTextW(GetDlgItem(window, IDC_TYPE_HINT), load_string(state, IDS_TYPE_HINT));
+    SetWindowTextW(GetDlgItem(window, IDC_ENCODING_UTF16), load_string(state, IDS_ENCODING_UTF16));
+    SetWindowTextW(GetDlgItem(window, IDC_ENCODING_UTF8), load_string(state, IDS_ENCODING_UTF8));
+    SetWindowTextW(GetDlgItem(window, IDC_ENCODING_ANSI), load_string(state, IDS_ENCODING_ANSI));
     set_menu_texts(window, state);
 
     const HWND objects = GetDlgItem(window, IDC_OBJECT_LIST);
@@ -146,10 +144,9 @@ BOOL on_init(HWND window, AppState& state) {
     add_ext_style(types, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     insert_columns(types, state, kTypeColumns, state.list2_widths);
 
-    w.status_bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
-                                   0, 0, 0, 0, window,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)),
-                                   instance, nullptr);
+    w.status_bar = CreateWindowExW(
+        0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)), instance, nullptr);
     if (w.status_bar != nullptr) {
         GetClientRect(w.status_bar, &w.status_parts.client);
         GetWindowRect(w.status_bar, &w.status_window_rect);
@@ -161,7 +158,8 @@ BOOL on_init(HWND window, AppState& state) {
     place_window(window, state, w.anchor.window_rect0);
     for (const Anchor& a : kAnchors) {
         const HWND control = GetDlgItem(window, a.id);
-        if (control != nullptr) anchor_add(w.anchor, control, a.keep_width, a.keep_y, a.keep_height);
+        if (control != nullptr)
+            anchor_add(w.anchor, control, a.keep_width, a.keep_y, a.keep_height);
     }
     anchor_relayout(w.anchor);
     if (w.status_bar != nullptr) {
@@ -225,11 +223,15 @@ INT_PTR on_command(HWND window, WORD id) {
 }
 
 // Notifications of the two lists.
-INT_PTR on_notify(HWND, const NMHDR&) { return FALSE; }
+INT_PTR on_notify(HWND, const NMHDR&) {
+    return FALSE;
+}
 
 }  // namespace
 
-MainWindow& main_window() { return g_main; }
+MainWindow& main_window() {
+    return g_main;
+}
 
 void update_encoding_buttons(HWND window) {
     constexpr int kButtons[] = {IDC_ENCODING_UTF16, IDC_ENCODING_UTF8, IDC_ENCODING_ANSI};

@@ -15,7 +15,7 @@ INT_PTR CALLBACK host_proc(HWND, UINT message, WPARAM, LPARAM) {
 
 // The drive dialog's template, with a procedure that does nothing, hosts the list.
 class ListTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DRIVE),
                                      nullptr, host_proc, 0);
@@ -101,7 +101,8 @@ TEST_F(ListTest, PayloadAndColoursChangeIndependently) {
 
 TEST_F(ListTest, ClearEmptiesTheListAndReleaseKeepsTheRows) {
     list_clear(control_);  // an empty list is fine
-    for (int i = 0; i < 3; ++i) list_set_row_payload(control_, i + 1, list_append_row(control_, L""));
+    for (int i = 0; i < 3; ++i)
+        list_set_row_payload(control_, i + 1, list_append_row(control_, L""));
     append_without_data();
     list_clear(control_);
     EXPECT_EQ(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0), 0);
@@ -138,8 +139,7 @@ TEST_F(ListTest, CustomDrawStagesAndReplies) {
     EXPECT_EQ(GetWindowLongPtrW(dialog_, DWLP_MSGRESULT), CDRF_DODEFAULT);
 
     list_append_row(control_, L"");
-    NMLVCUSTOMDRAW cell =
-        draw_request(list_, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 0, 1, 0);
+    NMLVCUSTOMDRAW cell = draw_request(list_, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 0, 1, 0);
     EXPECT_EQ(list_custom_draw(control_, dialog_, cell), TRUE);
     EXPECT_EQ(GetWindowLongPtrW(dialog_, DWLP_MSGRESULT), CDRF_NEWFONT);
     // The control draws neither selection nor focus itself; other state bits stay.
@@ -178,11 +178,16 @@ TEST_F(ListTest, CustomDrawColourTable) {
     const LPARAM pp = reinterpret_cast<LPARAM>(data(plain));
     const LPARAM np = reinterpret_cast<LPARAM>(&null_refs);
     const Case cases[] = {
-        {highlighted, hp, true, 0, defaults},   {highlighted, hp, true, 2, selection},
-        {highlighted, hp, false, 0, defaults},  {highlighted, hp, false, 2, own},
-        {plain, pp, true, 0, defaults},         {plain, pp, true, 1, own},
-        {plain, pp, false, 1, own},             {bare, 0, true, 0, defaults},
-        {bare, 0, true, 1, selection},          {bare, 0, false, 1, defaults},
+        {highlighted, hp, true, 0, defaults},
+        {highlighted, hp, true, 2, selection},
+        {highlighted, hp, false, 0, defaults},
+        {highlighted, hp, false, 2, own},
+        {plain, pp, true, 0, defaults},
+        {plain, pp, true, 1, own},
+        {plain, pp, false, 1, own},
+        {bare, 0, true, 0, defaults},
+        {bare, 0, true, 1, selection},
+        {bare, 0, false, 1, defaults},
         {highlighted, np, false, 1, defaults},
     };
     for (const Case& c : cases) {

@@ -38,13 +38,13 @@ SIZE template_size() {
 }
 
 class MainWindowTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { state_ = wintest::make_state(test::to_wide_path(dir_.path()) + L"\\"); }
     void TearDown() override { close(); }
 
     HWND open() {
-        window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN),
-                                     nullptr, main_window_proc, reinterpret_cast<LPARAM>(&state_));
+        window_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr,
+                                     main_window_proc, reinterpret_cast<LPARAM>(&state_));
         EXPECT_NE(window_, nullptr);
         return window_;
     }
@@ -91,10 +91,11 @@ TEST_F(MainWindowTest, ControlsHaveTheirIdsAndClasses) {
         const wchar_t* cls;
     };
     const Control controls[] = {
-        {1000, L"SysListView32"}, {1001, L"SysListView32"},     {1003, L"Button"},
-        {1004, L"Static"},        {1005, L"Button"},            {1006, L"Static"},
-        {1007, L"Button"},        {1008, L"Button"},            {1009, L"Button"},
-        {1034, L"msctls_statusbar32"},
+        {1000, L"SysListView32"}, {1001, L"SysListView32"},
+        {1003, L"Button"},        {1004, L"Static"},
+        {1005, L"Button"},        {1006, L"Static"},
+        {1007, L"Button"},        {1008, L"Button"},
+        {1009, L"Button"},        {1034, L"msctls_statusbar32"},
     };
     for (const Control& c : controls) {
         const HWND control = item(c.id);
@@ -158,8 +159,7 @@ TEST_F(MainWindowTest, TextsComeFromTheStringTable) {
         wchar_t text[128] = {};
         GetMenuStringW(m.menu, m.item, text, 128, m.flag);
         EXPECT_EQ(std::wstring(text), m.text);
-        EXPECT_EQ(GetMenuState(m.menu, m.item, m.flag) & (MF_GRAYED | MF_DISABLED | MF_CHECKED),
-                  0u)
+        EXPECT_EQ(GetMenuState(m.menu, m.item, m.flag) & (MF_GRAYED | MF_DISABLED | MF_CHECKED), 0u)
             << wintest::units(m.text);
     }
     // The separators are where the template puts them.
@@ -239,7 +239,9 @@ TEST_F(MainWindowTest, PlacementFromTheSavedRectangle) {
          {-500, 40, -500 + t.cx + 101, 40 + t.cy + 50},
          {screen_w / 2 - (t.cx + 101) / 2, 40, screen_w / 2 - (t.cx + 101) / 2 + t.cx + 101,
           40 + t.cy + 50}},
-        {"left -499 is kept", {-499, 40, -499 + t.cx, 40 + t.cy}, {-499, 40, -499 + t.cx, 40 + t.cy}},
+        {"left -499 is kept",
+         {-499, 40, -499 + t.cx, 40 + t.cy},
+         {-499, 40, -499 + t.cx, 40 + t.cy}},
         {"smaller than the template", {100, 60, 110, 70}, {100, 60, 100 + t.cx, 60 + t.cy}},
         {"parked by minimising",
          {-32000, -32000, -31840, -31972},
@@ -270,8 +272,8 @@ TEST_F(MainWindowTest, ControlsFollowTheEdgesTheyAreAnchoredTo) {
         bool width, y, height;
     };
     const Follow follows[] = {
-        {false, false, false}, {false, false, true}, {false, false, true},
-        {true, false, false},  {true, false, true},  {true, false, true},
+        {false, false, false}, {false, false, true},  {false, false, true},
+        {true, false, false},  {true, false, true},   {true, false, true},
         {false, false, false}, {false, false, false}, {false, false, false},
     };
     // Small enough to fit a 1024 x 768 screen, whose maximum tracking size would clamp them.
@@ -296,8 +298,8 @@ TEST_F(MainWindowTest, ControlsFollowTheEdgesTheyAreAnchoredTo) {
         EXPECT_EQ((std::array{bar.left, bar.right, bar.bottom}),
                   (std::array{0L, client.right, client.bottom}));
         int edges[4] = {};
-        ASSERT_EQ(SendMessageW(item(IDC_STATUS_BAR), SB_GETPARTS, 4,
-                               reinterpret_cast<LPARAM>(edges)), 3);
+        ASSERT_EQ(
+            SendMessageW(item(IDC_STATUS_BAR), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 3);
         const int right = client.right;
         EXPECT_EQ((std::array{edges[0], edges[1], edges[2]}),
                   (std::array{right - 350, right - 200, right}));
@@ -356,22 +358,21 @@ TEST_F(MainWindowTest, EscapeCloseBoxAndExitEndTheRun) {
         {WM_KEYDOWN, VK_ESCAPE, IDCANCEL},
     };
     for (const Case& c : cases) {
-        const INT_PTR result = wintest::run_modal(state_, IDD_MAIN, main_window_proc, find,
-                                                  [&](HWND window) {
-                                                      HWND target = window;
-                                                      if (c.message == WM_KEYDOWN)
-                                                          target = GetFocus();
-                                                      PostMessageW(target, c.message, c.wparam, 0);
-                                                  });
+        const INT_PTR result =
+            wintest::run_modal(state_, IDD_MAIN, main_window_proc, find, [&](HWND window) {
+                HWND target = window;
+                if (c.message == WM_KEYDOWN) target = GetFocus();
+                PostMessageW(target, c.message, c.wparam, 0);
+            });
         EXPECT_EQ(result, c.result) << "message " << c.message << " " << c.wparam;
     }
 }
 
 TEST(TermsDialog, ShowsTheTermsAndReportsTheChoice) {
     AppState state = wintest::make_state(L"");
-    const HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TERMS),
-                                           nullptr, terms_dialog_proc,
-                                           reinterpret_cast<LPARAM>(&state));
+    const HWND dialog =
+        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TERMS), nullptr,
+                           terms_dialog_proc, reinterpret_cast<LPARAM>(&state));
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(window_text(dialog), L"Условия использования");
     EXPECT_EQ(window_text(GetDlgItem(dialog, IDOK)), L"Принимаю");
@@ -389,8 +390,8 @@ TEST(TermsDialog, ShowsTheTermsAndReportsTheChoice) {
     DestroyWindow(dialog);
 
     const auto find = [] { return FindWindowW(L"#32770", L"Условия использования"); };
-    for (auto [command, expected] : {std::pair{IDOK, IDOK}, std::pair{IDCANCEL, IDCANCEL},
-                                     std::pair{0, IDCANCEL}}) {
+    for (auto [command, expected] :
+         {std::pair{IDOK, IDOK}, std::pair{IDCANCEL, IDCANCEL}, std::pair{0, IDCANCEL}}) {
         const INT_PTR result =
             wintest::run_modal(state, IDD_TERMS, terms_dialog_proc, find, [&](HWND d) {
                 if (command == 0)

@@ -20,7 +20,7 @@ struct Handle {
 };
 
 class ProgramTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::filesystem::path exe(ORVANE_EXE);
         exe.make_preferred();

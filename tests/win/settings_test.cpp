@@ -13,7 +13,9 @@
 
 namespace {
 
-std::wstring dir_of(const test::TempDir& dir) { return test::to_wide_path(dir.path()) + L"\\"; }
+std::wstring dir_of(const test::TempDir& dir) {
+    return test::to_wide_path(dir.path()) + L"\\";
+}
 
 // What a first start uses: no settings file yet.
 struct {

@@ -21,7 +21,7 @@ struct Expected {
     DWORD id;
     const wchar_t* cls;
     short x, y, cx, cy;
-    DWORD style;        // the bits of `mask` that must be set as given
+    DWORD style;  // the bits of `mask` that must be set as given
     DWORD mask = kExact;
 };
 
@@ -49,8 +49,8 @@ void expect_template(int id, DWORD style, DWORD style_mask, short cx, short cy,
     }
 }
 
-constexpr DWORD kModal = DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION |
-                         WS_SYSMENU | WS_THICKFRAME;
+constexpr DWORD kModal =
+    DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 constexpr DWORD kModalSet = kModal & ~WS_THICKFRAME;
 // Push buttons: the kind in the low bits and a tab stop.
 constexpr DWORD kButtonMask = WS_TABSTOP | 0xF;
@@ -100,14 +100,14 @@ TEST(Templates, TermsAboutAndElementEditor) {
 }
 
 TEST(Templates, DrivePreparationAndAreaFilter) {
-    constexpr DWORD kDriveList = WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                                 LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
-    expect_template(IDD_DRIVE, kModalSet, kModal, 309, 140,
-                    {{1, L"Button", 183, 117, 57, 18, kOk, kButtonMask},
-                     {2, L"Button", 246, 117, 57, 18, kCancel, kButtonMask},
-                     {1008, L"Static", 6, 6, 297, 30, kLabel, kStaticMask},
-                     {1009, L"SysListView32", 6, 42, 297, 63, kDriveList,
-                      kDriveList | LVS_TYPEMASK}});
+    constexpr DWORD kDriveList =
+        WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
+    expect_template(
+        IDD_DRIVE, kModalSet, kModal, 309, 140,
+        {{1, L"Button", 183, 117, 57, 18, kOk, kButtonMask},
+         {2, L"Button", 246, 117, 57, 18, kCancel, kButtonMask},
+         {1008, L"Static", 6, 6, 297, 30, kLabel, kStaticMask},
+         {1009, L"SysListView32", 6, 42, 297, 63, kDriveList, kDriveList | LVS_TYPEMASK}});
     expect_template(IDD_FILTER, kModalSet, kModal, 309, 200,
                     {{1, L"Button", 183, 177, 57, 18, kOk, kButtonMask},
                      {2, L"Button", 246, 177, 57, 18, kCancel, kButtonMask},
@@ -138,7 +138,8 @@ TEST(Templates, IconHasA32And16PixelImage) {
         ASSERT_TRUE(GetIconInfo(icon, &info));
         BITMAP bitmap = {};
         GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
-        EXPECT_EQ((std::pair{bitmap.bmWidth, bitmap.bmHeight}), (std::pair{LONG{size}, LONG{size}}));
+        EXPECT_EQ((std::pair{bitmap.bmWidth, bitmap.bmHeight}),
+                  (std::pair{LONG{size}, LONG{size}}));
         DeleteObject(info.hbmColor);
         DeleteObject(info.hbmMask);
         DestroyIcon(icon);

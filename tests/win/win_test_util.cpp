@@ -25,8 +25,12 @@ RECT rect_in_parent(HWND window) {
     return r;
 }
 
-int width(const RECT& r) { return r.right - r.left; }
-int height(const RECT& r) { return r.bottom - r.top; }
+int width(const RECT& r) {
+    return r.right - r.left;
+}
+int height(const RECT& r) {
+    return r.bottom - r.top;
+}
 
 AppState make_state(const std::wstring& dir) {
     AppState state;
@@ -99,7 +103,7 @@ namespace wintest {
 namespace {
 
 class Reader {
-public:
+  public:
     explicit Reader(const BYTE* p) : p_(p) {}
     WORD word() {
         WORD v;
@@ -135,12 +139,12 @@ public:
     void skip(std::size_t n) { p_ += n; }
     const BYTE* at() const { return p_; }
 
-private:
+  private:
     const BYTE* p_;
 };
 
 std::wstring class_of(const std::wstring& cls) {
-    static const wchar_t* const kPredefined[] = {L"Button", L"Edit", L"Static",
+    static const wchar_t* const kPredefined[] = {L"Button",  L"Edit",      L"Static",
                                                  L"ListBox", L"ScrollBar", L"ComboBox"};
     for (int i = 0; i < 6; ++i)
         if (cls == L"#" + std::to_wstring(0x80 + i)) return kPredefined[i];
@@ -156,7 +160,7 @@ bool load_dialog_template(int id, DialogTemplate& out) {
     const BYTE* base = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
     Reader r(base);
     if (r.word() != 1 || r.word() != 0xFFFF) return false;  // not DIALOGEX
-    r.dword();  // help ID
+    r.dword();                                              // help ID
     out.ex_style = r.dword();
     out.style = r.dword();
     const WORD count = r.word();
@@ -168,7 +172,7 @@ bool load_dialog_template(int id, DialogTemplate& out) {
     out.title = r.text();
     if (out.style & (DS_SETFONT | DS_SHELLFONT)) {
         out.point_size = r.word();
-        r.word();  // weight
+        r.word();   // weight
         r.skip(2);  // italic, character set
         out.font = r.text();
     }
