@@ -21,6 +21,7 @@ fi
 source "$root/tools/wine-env.sh"
 wine_server_start
 trap wine_server_stop EXIT
+trap 'echo "screenshots: failed at line $LINENO" >&2' ERR
 
 mkdir -p "$out"
 run=$out/run
