@@ -25,6 +25,18 @@ std::wstring numbered(const wchar_t* pattern, int number) {
     return format_string(pattern, number).value_or(std::wstring());
 }
 
+// The profile readers drop blanks around a value and a pair of quotes around it. A text
+// that would lose either is written inside quotes, which the reader then takes off again.
+std::wstring profile_value(const wchar_t* text, std::size_t capacity) {
+    std::wstring value(text, wcsnlen(text, capacity));
+    if (value.empty()) return value;
+    const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    const bool quoted = value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
+                        value.back() == value.front();
+    if (quoted || blank(value.front()) || blank(value.back())) value = L'"' + value + L'"';
+    return value;
+}
+
 void copy_text(wchar_t (&dest)[128], const std::wstring& text) {
     const std::size_t n = std::min(text.size(), kTextCapacity - 1);
     std::wmemcpy(dest, text.data(), n);
@@ -64,8 +76,8 @@ bool save_camera_types(const AppState& state, const std::wstring& path, InputFor
         const int n = static_cast<int>(i);
         entries.push_back({numbered(L"ID%d", n), numbered(L"%d", type.id)});
         entries.push_back({numbered(L"Enable%d", n), numbered(L"%d", type.export_enabled)});
-        entries.push_back({numbered(L"Desc%d", n), std::wstring(type.description, wcsnlen(type.description, 128))});
-        entries.push_back({numbered(L"Fmt%d", n), std::wstring(type.message_format, wcsnlen(type.message_format, 128))});
+        entries.push_back({numbered(L"Desc%d", n), profile_value(type.description, 128)});
+        entries.push_back({numbered(L"Fmt%d", n), profile_value(type.message_format, 128)});
     }
     entries.push_back({L"Count", numbered(L"%d", static_cast<int>(state.types.size()))});
     profile_replace_section(path, section, entries);

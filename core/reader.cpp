@@ -1,5 +1,6 @@
 #include "reader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -9,15 +10,6 @@
 #include "parser.h"
 
 namespace {
-
-// The file is read in blocks and decoded a batch of whole lines at a time, so neither the
-// bytes nor the text of a large file are ever held in full.
-constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
-
-// A line longer than this is cut here. The parser decides a line within its first few hundred
-// characters (seven columns of at most 31 characters, then at most 127 of comment), so the
-// cut changes nothing but the memory a hostile file can claim.
-constexpr std::size_t kMaxLineBytes = std::size_t{64} << 10;
 
 inline bool is_line_end(wchar_t u) { return u == L'\n' || u == L'\r'; }
 
@@ -68,14 +60,21 @@ std::size_t first_line_end(const char* p, std::size_t n, std::size_t unit) {
     return n - n % unit;
 }
 
-bool read_all_lines(std::FILE* file, LineSplitter& lines, std::size_t unit) {
-    std::vector<char> buffer(kBlockBytes + kMaxLineBytes);
+// The file is read in blocks and decoded a batch of whole lines at a time, so neither the
+// bytes nor the text of a large file are ever held in full.
+bool read_all_lines(std::FILE* file, LineSplitter& lines, std::size_t unit, ReaderLimits limits) {
+    // Whole units only, and room for at least one unit of each.
+    limits.block_bytes = std::max(limits.block_bytes - limits.block_bytes % 2, std::size_t{2});
+    limits.max_line_bytes = std::max(limits.max_line_bytes - limits.max_line_bytes % 2, std::size_t{2});
+    const std::size_t block_bytes = limits.block_bytes;
+    const std::size_t max_line_bytes = limits.max_line_bytes;
+    std::vector<char> buffer(block_bytes + max_line_bytes);
     std::size_t held = 0;         // bytes at the front of the buffer not yet parsed
     bool skipping_tail = false;   // inside the cut-off rest of an overlong line
     for (;;) {
-        const std::size_t n = std::fread(buffer.data() + held, 1, kBlockBytes, file);
-        if (n < kBlockBytes && std::ferror(file)) return false;
-        const bool at_end = n < kBlockBytes;
+        const std::size_t n = std::fread(buffer.data() + held, 1, block_bytes, file);
+        if (n < block_bytes && std::ferror(file)) return false;
+        const bool at_end = n < block_bytes;
         held += n;
         std::size_t begin = 0;
         if (skipping_tail) {
@@ -88,8 +87,8 @@ bool read_all_lines(std::FILE* file, LineSplitter& lines, std::size_t unit) {
         if (cut > begin) lines.feed(buffer.data() + begin, cut - begin);
         std::size_t keep = held - cut;
         if (at_end) return true;
-        if (!skipping_tail && keep > kMaxLineBytes) {
-            lines.feed(buffer.data() + cut, kMaxLineBytes);
+        if (!skipping_tail && keep > max_line_bytes) {
+            lines.feed(buffer.data() + cut, max_line_bytes);
             skipping_tail = true;
         }
         if (skipping_tail) {
@@ -104,17 +103,22 @@ bool read_all_lines(std::FILE* file, LineSplitter& lines, std::size_t unit) {
 
 }  // namespace
 
-bool read_speedcam_file(AppState& state, const std::wstring& path, TextEncoding encoding,
-                        InputFormat format) {
+bool read_speedcam_stream(AppState& state, std::FILE* file, TextEncoding encoding,
+                          InputFormat format, const ReaderLimits& limits) {
     clear_records(state);
-    UniqueFile file = open_file(path, "rb");
-    if (!file) return false;
     try {
         LineSplitter lines(state, encoding, format);
-        if (read_all_lines(file.get(), lines, encoding == TextEncoding::Utf16 ? 2 : 1)) return true;
+        if (read_all_lines(file, lines, encoding == TextEncoding::Utf16 ? 2 : 1, limits)) return true;
     } catch (const std::bad_alloc&) {
     }
     // A read error or lack of memory: show nothing rather than part of the file.
     clear_records(state);
     return false;
+}
+
+bool read_speedcam_file(AppState& state, const std::wstring& path, TextEncoding encoding,
+                        InputFormat format) {
+    clear_records(state);
+    UniqueFile file = open_file(path, "rb");
+    return file && read_speedcam_stream(state, file.get(), encoding, format);
 }

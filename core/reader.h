@@ -1,6 +1,7 @@
 // Reads a whole speedcam file into the record list.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "app_state.h"
@@ -10,3 +11,16 @@
 // undecodable or headers-only file is read successfully and gives no records.
 bool read_speedcam_file(AppState& state, const std::wstring& path, TextEncoding encoding,
                         InputFormat format);
+
+// How much of a file is read at once, and where an overlong line is cut. The parser decides
+// a line within its first few hundred characters (seven columns of at most 31 characters,
+// then at most 127 of comment), so a cut beyond 2 KiB changes nothing but the memory a
+// hostile file can claim. Tests use small blocks to cross block boundaries often.
+struct ReaderLimits {
+    std::size_t block_bytes = std::size_t{1} << 20;
+    std::size_t max_line_bytes = std::size_t{64} << 10;
+};
+
+// The same for a stream that is already open for reading; the caller closes it.
+bool read_speedcam_stream(AppState& state, std::FILE* file, TextEncoding encoding,
+                          InputFormat format, const ReaderLimits& limits = {});

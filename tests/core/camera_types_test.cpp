@@ -132,6 +132,21 @@ TEST(TypeTableSave, NewFileKeepsCyrillicOnAnyCodePage) {
     EXPECT_STREQ(again.types[0].message_format, L"Камера %SPEED% км/ч — ёЁ");
 }
 
+TEST(TypeTableSave, BlanksAndQuotesAroundTextsSurvive) {
+    test::TempDir dir;
+    const std::wstring path = dir.file("Config.txt");
+    const wchar_t* texts[] = {L" Камера %SPEED% ", L"\"Засада\"", L"'a'", L"\"", L"\"x", L"\t", L"a\"b\"c"};
+    AppState state;
+    for (const wchar_t* text : texts) ASSERT_TRUE(append_camera_type(state, make_type(1, text, text, 1)));
+    ASSERT_TRUE(save_camera_types(state, path, InputFormat::Navitel));
+    const AppState again = load(path);
+    ASSERT_EQ(again.types.size(), std::size(texts));
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+        EXPECT_STREQ(again.types[i].description, texts[i]);
+        EXPECT_STREQ(again.types[i].message_format, texts[i]);
+    }
+}
+
 TEST(TypeTableSave, DialectSwitchesKeepEachSectionsEdits) {
     test::TempDir dir;
     const std::wstring path = dir.file("Config.txt");

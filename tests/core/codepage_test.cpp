@@ -5,9 +5,7 @@
 
 #include "codepage.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "test_support.h"
 
 namespace {
 
@@ -39,16 +37,8 @@ TEST(Utf16, TakesLittleEndianUnitsAsTheyAre) {
         << "the mark is the reader's business";
 }
 
-bool ansi_is_cp1251() {
-#ifdef _WIN32
-    return GetACP() == 1251;
-#else
-    return true;
-#endif
-}
-
 TEST(Ansi, Windows1251Cyrillic) {
-    if (!ansi_is_cp1251()) GTEST_SKIP() << "the system's ANSI code page is not 1251";
+    if (!test::ansi_is_cp1251()) GTEST_SKIP() << "the system's ANSI code page is not 1251";
     std::string all;
     for (int b = 0xC0; b <= 0xFF; ++b) all.push_back(static_cast<char>(b));
     std::wstring expected;

@@ -6,10 +6,6 @@
 #include "reader.h"
 #include "test_support.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace {
 
 struct Golden {
@@ -35,9 +31,7 @@ TEST(Golden, ConversionsMatchTheReferenceFilesExactly) {
     test::TempDir dir;
     for (const Golden& g : kGoldens) {
         SCOPED_TRACE(testing::Message() << g.input << " -> " << g.expected);
-#ifdef _WIN32
-        if (g.encoding == TextEncoding::Ansi && GetACP() != 1251) continue;
-#endif
+        if (g.encoding == TextEncoding::Ansi && !test::ansi_is_cp1251()) continue;
         AppState state;
         state.filter.area = g.area;
         ASSERT_TRUE(load_camera_types(state, test::data_path("golden_config.txt"), g.format));

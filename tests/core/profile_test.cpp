@@ -16,6 +16,7 @@ TEST(ProfileRead, SameKeysFromEveryEncoding) {
                                  "[Navitel]\r\nDesc0=\xca\xe0\xec\xe5\xf0\xe0 \xf3 \xab\xf8\xea\xee\xeb\xfb\xbb\r\nID0=12\r\n"};
     test::TempDir dir;
     for (const std::string& bytes : files) {
+        if (bytes == files[2] && !test::ansi_is_cp1251()) continue;
         test::write_bytes(dir.file("Config.txt"), bytes);
         const ProfileReader reader(dir.file("Config.txt"));
         EXPECT_EQ(reader.get_string(L"Navitel", L"Desc0", L"", 127), L"Камера у «школы»");

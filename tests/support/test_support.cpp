@@ -7,6 +7,10 @@
 #include <cstdio>
 #include <sstream>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "codepage.h"
 #include "file_io.h"
 #include "reader.h"
@@ -30,6 +34,14 @@ std::wstring to_wide_path(const std::filesystem::path& path) {
     return path.wstring();
 #else
     return from_utf8(path.string());
+#endif
+}
+
+bool ansi_is_cp1251() {
+#ifdef _WIN32
+    return GetACP() == 1251;
+#else
+    return true;
 #endif
 }
 

@@ -18,6 +18,9 @@ std::optional<std::wstring> realdata_path(std::string_view name);
 
 std::wstring to_wide_path(const std::filesystem::path& path);
 
+// True where "ANSI" means Windows-1251: always on the host, on Windows by the system.
+bool ansi_is_cp1251();
+
 std::string read_bytes(const std::wstring& path);
 void write_bytes(const std::wstring& path, std::string_view bytes);
 
