@@ -112,12 +112,16 @@ TEST(Settings, MissingOrDamagedBlocksLeaveTheDefaults) {
     EXPECT_EQ(state.filter.area.south, 1.5);
 }
 
-TEST(Settings, EmptyPathReadsAndWritesNothing) {
-    // An empty name would make the system use a file in the Windows folder.
+TEST(Settings, WithoutAPathNothingLandsInTheWindowsFolder) {
+    // A bare or empty profile name would send the settings to the Windows folder.
     AppState state = wintest::make_state(L"");
     state.settings_path.clear();
     fill_unusual(state);
     write_settings(state);
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_EQ(GetFileAttributesW((std::wstring(windows) + L"\\Orvane.ini").c_str()),
+              INVALID_FILE_ATTRIBUTES);
     wchar_t section[64] = {};
     EXPECT_EQ(GetPrivateProfileSectionW(L"GlobalParam", section, 64, L"win.ini"), 0u);
 
