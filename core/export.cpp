@@ -65,7 +65,7 @@ private:
 
 namespace {
 
-ExportResult write_csv(const AppState& state, const std::wstring& path) {
+ExportResult write_csv(const AppState& state, const std::wstring& path, std::uint64_t cap) {
     // The stream's buffer must outlive the stream.
     std::vector<char> stream_buffer(std::size_t{1} << 18);
     UniqueFile file = open_file(path, "wb");
@@ -112,7 +112,7 @@ ExportResult write_csv(const AppState& state, const std::wstring& path) {
             csv.write_line(line);
         }
         // The cap is checked between records, so a record's lines always stay together.
-        if (csv.running() > kExportSizeCap) {
+        if (csv.running() > cap) {
             result = ExportResult::Capped;
             break;
         }
@@ -131,9 +131,10 @@ ExportResult write_csv(const AppState& state, const std::wstring& path) {
 
 }  // namespace
 
-ExportResult export_speedcam_csv(const AppState& state, const std::wstring& path) {
+ExportResult export_speedcam_csv(const AppState& state, const std::wstring& path,
+                                 std::uint64_t cap) {
     try {
-        return write_csv(state, path);
+        return write_csv(state, path, cap);
     } catch (const std::bad_alloc&) {
         return ExportResult::Failed;
     }

@@ -18,4 +18,6 @@ constexpr std::uint64_t kExportSizeCap = 6u * 1024u * 1024u;
 // The first line of every export.
 extern const wchar_t kExportBanner[];
 
-ExportResult export_speedcam_csv(const AppState& state, const std::wstring& path);
+// `cap` is the head unit's limit; tests pass small ones to reach it with little data.
+ExportResult export_speedcam_csv(const AppState& state, const std::wstring& path,
+                                 std::uint64_t cap = kExportSizeCap);

@@ -3,8 +3,10 @@
 // values do not count; a value in matching quotes loses them; a missing key gives the
 // caller's default. Writing keeps every line it does not change byte for byte, and keeps the
 // file's encoding (UTF-16LE or UTF-8, with or without a mark, or Windows-1251).
+#include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "codepage.h"
@@ -26,6 +28,8 @@ struct Line {
 struct ProfileSnapshot {
     FileEncoding encoding = FileEncoding::Utf16Le;
     std::vector<Line> lines;
+    // Folded "section\0key" to the value of its first occurrence, for reading.
+    std::unordered_map<std::wstring, std::wstring_view> index;
 };
 
 namespace {
@@ -38,13 +42,22 @@ std::wstring_view trim(std::wstring_view s) {
     return s;
 }
 
+wchar_t fold(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; }
+
 bool same_name(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? c + 32 : c; };
+    for (std::size_t i = 0; i < a.size(); ++i)
         if (fold(a[i]) != fold(b[i])) return false;
-    }
     return true;
+}
+
+std::wstring index_key(std::wstring_view section, std::wstring_view key) {
+    std::wstring out;
+    out.reserve(section.size() + key.size() + 1);
+    for (wchar_t c : section) out.push_back(fold(c));
+    out.push_back(L'\0');
+    for (wchar_t c : key) out.push_back(fold(c));
+    return out;
 }
 
 // The section name of a header line "[name]", or nothing.
@@ -124,7 +137,11 @@ std::string encode(const ProfileSnapshot& snap) {
             }
             bytes.push_back(static_cast<char>(b));
         }
-        if (encoding == FileEncoding::Ansi) return bytes;
+        // Non-ASCII bytes that happen to read as UTF-8 would be taken for UTF-8 next time:
+        // go Unicode instead.
+        const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char b) { return b >= 0; });
+        if (encoding == FileEncoding::Ansi && (ascii || !is_valid_utf8(bytes))) return bytes;
+        encoding = FileEncoding::Utf16Le;
     }
     if (encoding == FileEncoding::Utf8) return to_utf8(text);
     if (encoding == FileEncoding::Utf8Bom) return "\xef\xbb\xbf" + to_utf8(text);
@@ -225,7 +242,19 @@ int parse_profile_int(std::wstring_view text) {
 }  // namespace
 
 ProfileReader::ProfileReader(const std::wstring& path) : path_(path) {
-    if (auto snap = load(path)) snapshot_ = std::make_unique<ProfileSnapshot>(std::move(*snap));
+    auto snap = load(path);
+    if (!snap) return;
+    snapshot_ = std::make_unique<ProfileSnapshot>(std::move(*snap));
+    std::wstring_view section;
+    bool in_section = false;
+    for (const Line& line : snapshot_->lines) {
+        if (const auto name = section_of(line.text)) {
+            section = *name;
+            in_section = true;
+        } else if (const auto kv = in_section ? key_value_of(line.text) : std::nullopt) {
+            snapshot_->index.try_emplace(index_key(section, kv->key), kv->value);
+        }
+    }
 }
 
 ProfileReader::~ProfileReader() = default;
@@ -233,25 +262,15 @@ ProfileReader::~ProfileReader() = default;
 std::wstring ProfileReader::get_string(std::wstring_view section, std::wstring_view key,
                                        std::wstring_view fallback, std::size_t capacity) const {
     std::wstring_view value = fallback;
-    bool found = false;
     if (snapshot_) {
-        bool inside = false;
-        for (const Line& line : snapshot_->lines) {
-            if (const auto name = section_of(line.text)) {
-                inside = same_name(*name, section);
-                continue;
-            }
-            const auto kv = inside ? key_value_of(line.text) : std::nullopt;
-            if (kv && same_name(kv->key, key)) {
-                value = kv->value;
-                found = true;
-                break;
-            }
+        const auto found = snapshot_->index.find(index_key(section, key));
+        if (found != snapshot_->index.end()) {
+            value = found->second;
+            if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
+                value.back() == value.front())
+                value = value.substr(1, value.size() - 2);
         }
     }
-    if (found && value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') &&
-        value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
     return std::wstring(value.substr(0, capacity == 0 ? 0 : capacity - 1));
 }
 

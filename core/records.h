@@ -25,28 +25,30 @@ struct CameraType {
 };
 
 // Owning list with stable element addresses: list rows keep pointers to the entries, so the
-// storage grows in fixed blocks and never moves what it holds. Appending is amortised O(1).
-template <typename T, std::size_t BlockSize>
+// storage grows in blocks and never moves what it holds. Appending is amortised O(1). The
+// first block is small, so that a short file or a small table costs little.
+template <typename T, std::size_t FirstBlock, std::size_t BlockSize>
 class BlockList {
 public:
     std::uint32_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
-    T& operator[](std::size_t i) { return blocks_[i / BlockSize][i % BlockSize]; }
-    const T& operator[](std::size_t i) const { return blocks_[i / BlockSize][i % BlockSize]; }
+    T& operator[](std::size_t i) { return blocks_[block_of(i)][offset_of(i)]; }
+    const T& operator[](std::size_t i) const { return blocks_[block_of(i)][offset_of(i)]; }
 
     // A zero-filled entry at the end, or null when memory ran out (the list is then unchanged).
     T* append_zeroed() noexcept {
         if (count_ == UINT32_MAX) return nullptr;
-        const std::size_t block = count_ / BlockSize;
+        const std::size_t block = block_of(count_);
         try {
-            if (block == blocks_.size()) blocks_.push_back(std::make_unique<T[]>(BlockSize));
+            if (block == blocks_.size())
+                blocks_.push_back(std::make_unique<T[]>(block == 0 ? FirstBlock : BlockSize));
         } catch (const std::bad_alloc&) {
             return nullptr;
         }
-        T* slot = &blocks_[block][count_ % BlockSize];
-        *slot = T{};
+        T* entry = &blocks_[block][offset_of(count_)];
+        *entry = T{};
         ++count_;
-        return slot;
+        return entry;
     }
     // Undoes the last append_zeroed (a line that turned out to be rejected).
     void drop_last() noexcept {
@@ -59,12 +61,19 @@ public:
     }
 
 private:
+    static std::size_t block_of(std::size_t i) {
+        return i < FirstBlock ? 0 : (i - FirstBlock) / BlockSize + 1;
+    }
+    static std::size_t offset_of(std::size_t i) {
+        return i < FirstBlock ? i : (i - FirstBlock) % BlockSize;
+    }
+
     std::vector<std::unique_ptr<T[]>> blocks_;
     std::uint32_t count_ = 0;
 };
 
-using RecordList = BlockList<SpeedcamRecord, 4096>;
-using CameraTypeList = BlockList<CameraType, 64>;
+using RecordList = BlockList<SpeedcamRecord, 64, 4096>;
+using CameraTypeList = BlockList<CameraType, 16, 256>;
 
 struct AppState;
 

@@ -1,0 +1,54 @@
+// Any bytes as Config.txt: load both dialects, save each, load again. Every save must give
+// back the table it wrote and leave the other dialect's table as it was.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "camera_types.h"
+#include "codepage.h"
+#include "fuzz_support.h"
+
+namespace {
+
+bool same_table(const AppState& a, const AppState& b) {
+    if (a.types.size() != b.types.size()) return false;
+    for (std::uint32_t i = 0; i < a.types.size(); ++i) {
+        const CameraType& x = a.types[i];
+        const CameraType& y = b.types[i];
+        if (x.id != y.id || x.export_enabled != y.export_enabled ||
+            std::wcscmp(x.description, y.description) != 0 ||
+            std::wcscmp(x.message_format, y.message_format) != 0)
+            return false;
+    }
+    return true;
+}
+
+AppState load(const std::wstring& path, InputFormat format) {
+    AppState state;
+    load_camera_types(state, path, format);
+    return state;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const std::string path = "/dev/shm/orvane-fuzz-" + std::to_string(getpid()) + ".txt";
+    static const std::wstring wide_path = from_utf8(path);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    FUZZ_CHECK(file != nullptr);
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+
+    const AppState navitel = load(wide_path, InputFormat::Navitel);
+    const AppState igo = load(wide_path, InputFormat::Igo);
+    save_camera_types(navitel, wide_path, InputFormat::Navitel);
+    FUZZ_CHECK(same_table(load(wide_path, InputFormat::Navitel), navitel));
+    FUZZ_CHECK(same_table(load(wide_path, InputFormat::Igo), igo));
+    save_camera_types(igo, wide_path, InputFormat::Igo);
+    FUZZ_CHECK(same_table(load(wide_path, InputFormat::Igo), igo));
+    FUZZ_CHECK(same_table(load(wide_path, InputFormat::Navitel), navitel));
+    std::remove(path.c_str());
+    return 0;
+}

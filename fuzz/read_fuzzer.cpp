@@ -1,0 +1,73 @@
+// Speedcam files of any bytes, in every encoding and dialect, read with small blocks and
+// compared with a plain whole-file reading.
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+#include "codepage.h"
+#include "fuzz_support.h"
+#include "parser.h"
+#include "reader.h"
+
+namespace {
+
+AppState read_whole(std::string_view bytes, TextEncoding encoding, InputFormat format,
+                    const AreaFilter& area) {
+    AppState state;
+    state.filter.area = area;
+    std::wstring text;
+    decode_text(bytes, encoding, text);
+    std::wstring_view rest(text);
+    if (!rest.empty() && rest.front() == 0xFEFF) rest.remove_prefix(1);
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find_first_of(L"\r\n"), rest.size());
+        if (end > 0) parse_speedcam_line(state, rest.substr(0, end), format);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    return state;
+}
+
+bool numeric_text(const wchar_t* text) {
+    const std::size_t n = wcsnlen(text, 32);
+    if (n > 31) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (!((text[i] >= L'0' && text[i] <= L'9') || text[i] == L'-' || text[i] == L'.')) return false;
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzInput in(data, size);
+    const unsigned mode = in.byte();
+    const auto encoding = static_cast<TextEncoding>(mode % 3);
+    const auto format = static_cast<InputFormat>(mode / 3 % 3);  // 2: no dialect
+    AreaFilter area{};
+    if (mode / 9 % 2) area = {37.5, 56, 38, 55.5};
+    const std::size_t block = 1 + in.byte() % 64;
+    const std::string bytes(in.rest());
+
+    AppState state;
+    state.filter.area = area;
+    std::FILE* file = bytes.empty() ? std::fopen("/dev/null", "rb")
+                                    : fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+    FUZZ_CHECK(file != nullptr);
+    FUZZ_CHECK(read_speedcam_stream(state, file, encoding, format, {block, 2048}));
+    std::fclose(file);
+
+    if (format != InputFormat::Navitel && format != InputFormat::Igo) FUZZ_CHECK(state.records.empty());
+    for (std::size_t i = 0; i < state.records.size(); ++i) {
+        const SpeedcamRecord& r = state.records[i];
+        FUZZ_CHECK(numeric_text(r.x_text) && numeric_text(r.y_text));
+        FUZZ_CHECK(wcsnlen(r.comment, 128) <= 127);
+        if (area_filter_on(area)) {
+            const double x = coordinate_to_double(r.x_text), y = coordinate_to_double(r.y_text);
+            FUZZ_CHECK(x > area.west && x < area.east && y < area.north && y > area.south);
+        }
+    }
+    const AppState whole = read_whole(bytes, encoding, format, area);
+    FUZZ_CHECK(whole.records.size() == state.records.size());
+    for (std::size_t i = 0; i < state.records.size(); ++i)
+        FUZZ_CHECK(std::memcmp(&whole.records[i], &state.records[i], sizeof(SpeedcamRecord)) == 0);
+    return 0;
+}

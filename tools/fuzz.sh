@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer harnesses with clang (ASan + UBSan) and runs each for a bounded time.
+#   tools/fuzz.sh [seconds per harness, default 60]
+# A finding stops with a non-zero exit; its input is in build/fuzz/findings/. Keep it as a
+# regression test by copying it into fuzz/corpus/<harness>/.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+seconds=${1:-60}
+
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DORVANE_FUZZ=ON -DORVANE_TESTS=OFF >/dev/null || exit 1
+cmake --build build/fuzz -j"$(nproc)" || exit 1
+
+status=0
+mkdir -p build/fuzz/findings
+for name in read profile export; do
+    work=build/fuzz/corpus-$name
+    mkdir -p "$work"
+    echo "== fuzzing $name for $seconds s"
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        "build/fuzz/fuzz/fuzz_$name" -max_total_time="$seconds" -print_final_stats=1 \
+        -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+        -artifact_prefix="build/fuzz/findings/$name-" "$work" "fuzz/corpus/$name" \
+        >"build/fuzz/$name.log" 2>&1
+    rc=$?
+    grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "build/fuzz/$name.log" | sed "s/^/   $name: /"
+    if [ $rc -ne 0 ]; then
+        echo "   $name: FINDING (exit $rc)"; tail -40 "build/fuzz/$name.log"; status=1
+    else
+        echo "   $name: no findings"
+    fi
+done
+exit $status
