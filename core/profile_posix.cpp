@@ -1,7 +1,7 @@
 // The host build's profile files. They follow the rules of the Windows functions that the
-// program uses there: sections and keys by name, ignoring ASCII case; blanks around keys and
-// values do not count; a value in matching quotes loses them; a missing key gives the
-// caller's default. Writing keeps every line it does not change byte for byte, and keeps the
+// program uses there: sections and keys by name, ignoring ASCII case; only the first section
+// of a name counts; lines end at CR LF, LF or a lone CR; blanks around keys and values do not
+// count; a value in matching quotes loses them; a missing key gives the caller's default. Writing keeps every line it does not change byte for byte, and keeps the
 // file's encoding (UTF-16LE or UTF-8, with or without a mark, or Windows-1251).
 #include <algorithm>
 #include <cstdio>
@@ -245,12 +245,16 @@ ProfileReader::ProfileReader(const std::wstring& path) : path_(path) {
     auto snap = load(path);
     if (!snap) return;
     snapshot_ = std::make_unique<ProfileSnapshot>(std::move(*snap));
+    // Only the first section of a name counts, as with the Windows functions.
+    std::vector<std::wstring_view> seen;
     std::wstring_view section;
     bool in_section = false;
     for (const Line& line : snapshot_->lines) {
         if (const auto name = section_of(line.text)) {
             section = *name;
-            in_section = true;
+            in_section = std::none_of(seen.begin(), seen.end(),
+                                      [&](std::wstring_view s) { return same_name(s, section); });
+            seen.push_back(section);
         } else if (const auto kv = in_section ? key_value_of(line.text) : std::nullopt) {
             snapshot_->index.try_emplace(index_key(section, kv->key), kv->value);
         }
