@@ -169,34 +169,6 @@ TEST(RealData, UkSixColumnIgoFileLoadsEveryRow) {
     EXPECT_EQ(state.records[0].column6_value, 315);
 }
 
-// Lines cross the reader's block boundaries at every offset, in both unit widths.
-TEST(BigInput, LinesAcrossBlocksArriveWhole) {
-    std::string text;
-    long long expected_sum = 0;
-    const int kLines = 150000;
-    for (int i = 0; i < kLines; ++i) {
-        const std::string line = std::to_string(i) + ",37." + std::to_string(i) + ",55.5," +
-                                 std::to_string(i % 7) + ",60,1," + std::to_string(i % 1000) +
-                                 (i % 3 ? ",Камера\r\n" : "\n");
-        expected_sum += i % 1000;
-        text += line;
-    }
-    for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Utf16}) {
-        std::string bytes = text;
-        if (encoding == TextEncoding::Utf16) {
-            const std::wstring wide = from_utf8(text);
-            bytes.clear();
-            for (wchar_t u : wide) bytes += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
-        }
-        const AppState state = test::read_text(bytes, encoding, InputFormat::Navitel);
-        ASSERT_EQ(state.records.size(), static_cast<std::size_t>(kLines));
-        long long sum = 0;
-        for (std::size_t i = 0; i < state.records.size(); ++i) sum += state.records[i].column6_value;
-        EXPECT_EQ(sum, expected_sum);
-        EXPECT_STREQ(state.records[kLines - 1].comment, L"Камера");
-    }
-}
-
 TEST(BigInput, OverlongLinesAreCutWithoutLosingTheirNeighbours) {
     const std::string huge_comment(3 << 20, 'z');
     const std::string text = "1,2,3,4,5,6,7," + huge_comment + "\n" + std::string(200000, '9') +
