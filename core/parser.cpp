@@ -141,10 +141,11 @@ void parse_speedcam_line(AppState& state, std::wstring_view line, InputFormat fo
         record->type_id = column_to_int(column(3));
         record->speed_limit = column_to_int(column(4));
         record->column6_value = column_to_int(column(6));
-        if (comment_at != std::wstring_view::npos) {
-            const std::wstring_view text = line.substr(comment_at, kMaxComment);
-            std::wmemcpy(record->comment, text.data(), text.size());
-        }
     }
-    if (!passes_area_filter(*record, state.filter.area)) state.records.drop_last();
+    if (!passes_area_filter(*record, state.filter.area)) {
+        state.records.drop_last();
+        return;
+    }
+    if (!six_columns && comment_at != std::wstring_view::npos)
+        record->comment = state.records.keep_comment(line.substr(comment_at, kMaxComment));
 }

@@ -4,18 +4,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 // wchar_t is a UTF-16 unit on Windows and a whole code point on the host build; the text
 // members keep their sizes in units either way.
 struct SpeedcamRecord {
-    wchar_t x_text[32];   // longitude as written in the file, at most 31 characters
-    wchar_t y_text[32];   // latitude as written in the file
-    wchar_t comment[128];
+    wchar_t x_text[32];  // longitude as written in the file, at most 31 characters
+    wchar_t y_text[32];  // latitude as written in the file
+    // At most 127 characters. Most objects have a short comment or none, so comments live in
+    // the record list's text store rather than in a 128-character field of every record.
+    const wchar_t* comment = L"";
     std::int32_t type_id;
     std::int32_t speed_limit;
     std::int32_t column6_value;
 };
+
+// Same object: same texts and numbers, wherever the comment is stored.
+bool same_record(const SpeedcamRecord& a, const SpeedcamRecord& b);
 
 struct CameraType {
     std::int32_t id;
@@ -72,7 +78,35 @@ private:
     std::uint32_t count_ = 0;
 };
 
-using RecordList = BlockList<SpeedcamRecord, 64, 4096>;
+// Zero-terminated texts in large chunks; a text keeps its address until the store is cleared.
+class TextStore {
+public:
+    const wchar_t* add(std::wstring_view text) noexcept;
+    void clear() noexcept;
+
+private:
+    static constexpr std::size_t kChunk = 64 * 1024;
+    std::vector<std::unique_ptr<wchar_t[]>> chunks_;
+    std::size_t used_ = kChunk;  // of the last chunk
+};
+
+// The loaded objects, and the store that holds their comments.
+class RecordList : public BlockList<SpeedcamRecord, 64, 4096> {
+public:
+    // A lasting copy of a comment for a record of this list; "" when memory ran out.
+    const wchar_t* keep_comment(std::wstring_view text) noexcept {
+        if (text.empty()) return L"";
+        const wchar_t* kept = comments_.add(text);
+        return kept ? kept : L"";
+    }
+    void clear() noexcept {
+        BlockList::clear();
+        comments_.clear();
+    }
+
+private:
+    TextStore comments_;
+};
 using CameraTypeList = BlockList<CameraType, 16, 256>;
 
 struct AppState;

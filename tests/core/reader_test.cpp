@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <span>
 #include <string>
@@ -202,7 +201,7 @@ AppState read_whole(const std::string& bytes, TextEncoding encoding, InputFormat
 bool same_records(const AppState& a, const AppState& b) {
     if (a.records.size() != b.records.size()) return false;
     for (std::size_t i = 0; i < a.records.size(); ++i)
-        if (std::memcmp(&a.records[i], &b.records[i], sizeof(SpeedcamRecord)) != 0) return false;
+        if (!same_record(a.records[i], b.records[i])) return false;
     return true;
 }
 
