@@ -5,7 +5,7 @@
 
 namespace {
 
-struct Spec {
+struct Directive {
     bool left = false;
     bool zero = false;
     std::size_t width = 0;
@@ -15,55 +15,55 @@ struct Spec {
 };
 
 // Reads the conversion after a '%' at format[i]; returns the index after it, or npos.
-std::size_t parse_spec(std::wstring_view f, std::size_t i, Spec& spec) {
+std::size_t parse_directive(std::wstring_view f, std::size_t i, Directive& directive) {
     for (; i < f.size(); ++i) {
-        if (f[i] == L'-') spec.left = true;
-        else if (f[i] == L'0') spec.zero = true;
+        if (f[i] == L'-') directive.left = true;
+        else if (f[i] == L'0') directive.zero = true;
         else if (f[i] != L'+' && f[i] != L' ' && f[i] != L'#') break;
     }
     for (; i < f.size() && f[i] >= L'0' && f[i] <= L'9'; ++i)
-        spec.width = std::min<std::size_t>(spec.width * 10 + (f[i] - L'0'), 4096);
+        directive.width = std::min<std::size_t>(directive.width * 10 + (f[i] - L'0'), 4096);
     if (i < f.size() && f[i] == L'.') {
-        spec.precision = 0;
+        directive.precision = 0;
         for (++i; i < f.size() && f[i] >= L'0' && f[i] <= L'9'; ++i)
-            spec.precision = std::min(spec.precision * 10 + (f[i] - L'0'), 4096);
+            directive.precision = std::min(directive.precision * 10 + (f[i] - L'0'), 4096);
     }
     if (f.substr(i, 3) == L"I64") {
-        spec.wide64 = true, i += 3;
+        directive.wide64 = true, i += 3;
     } else if (f.substr(i, 2) == L"ll") {
-        spec.wide64 = true, i += 2;
+        directive.wide64 = true, i += 2;
     } else if (i < f.size() && (f[i] == L'l' || f[i] == L'h')) {
         ++i;
     }
     if (i >= f.size()) return std::wstring_view::npos;
-    spec.conversion = f[i];
+    directive.conversion = f[i];
     return i + 1;
 }
 
 // Renders one conversion into `piece` (ASCII digits or the argument's text).
-bool render(const Spec& spec, const FormatArg& arg, std::wstring& piece) {
+bool render(const Directive& directive, const FormatArg& arg, std::wstring& piece) {
     char digits[400];
     std::to_chars_result r{digits, {}};
     using Kind = FormatArg::Kind;
-    switch (spec.conversion) {
+    switch (directive.conversion) {
         case L'd':
         case L'i':
         case L'u':
             if (arg.kind() != Kind::Signed && arg.kind() != Kind::Unsigned) return false;
-            if (spec.conversion == L'u') {
+            if (directive.conversion == L'u') {
                 const std::uint64_t v = arg.as_unsigned();
                 r = std::to_chars(digits, digits + sizeof digits,
-                                  spec.wide64 ? v : static_cast<std::uint32_t>(v));
+                                  directive.wide64 ? v : static_cast<std::uint32_t>(v));
             } else {
                 const std::int64_t v = arg.as_signed();
                 r = std::to_chars(digits, digits + sizeof digits,
-                                  spec.wide64 ? v : static_cast<std::int32_t>(v));
+                                  directive.wide64 ? v : static_cast<std::int32_t>(v));
             }
             break;
         case L'f':
             if (arg.kind() != Kind::Double) return false;
             r = std::to_chars(digits, digits + sizeof digits, arg.as_double(),
-                              std::chars_format::fixed, spec.precision < 0 ? 6 : spec.precision);
+                              std::chars_format::fixed, directive.precision < 0 ? 6 : directive.precision);
             if (r.ec != std::errc()) return false;
             break;
         case L'c':
@@ -73,7 +73,7 @@ bool render(const Spec& spec, const FormatArg& arg, std::wstring& piece) {
         case L's': {
             if (arg.kind() != Kind::Text) return false;
             std::wstring_view text = arg.as_text() ? arg.as_text() : L"(null)";
-            if (spec.precision >= 0) text = text.substr(0, static_cast<std::size_t>(spec.precision));
+            if (directive.precision >= 0) text = text.substr(0, static_cast<std::size_t>(directive.precision));
             piece.assign(text);
             return true;
         }
@@ -102,17 +102,17 @@ bool run(std::wstring_view f, std::initializer_list<FormatArg> args, std::size_t
             i = percent + 2;
             continue;
         }
-        Spec spec;
-        i = parse_spec(f, percent + 1, spec);
+        Directive directive;
+        i = parse_directive(f, percent + 1, directive);
         if (i == std::wstring_view::npos || next_arg == args.end()) return false;
-        if (!render(spec, *next_arg++, piece)) return false;
-        const std::size_t pad = spec.width > piece.size() ? spec.width - piece.size() : 0;
+        if (!render(directive, *next_arg++, piece)) return false;
+        const std::size_t pad = directive.width > piece.size() ? directive.width - piece.size() : 0;
         length += piece.size() + pad;
         if (!out) continue;
-        const bool numeric = spec.conversion != L's' && spec.conversion != L'c';
-        if (spec.left) {
+        const bool numeric = directive.conversion != L's' && directive.conversion != L'c';
+        if (directive.left) {
             out->append(piece).append(pad, L' ');
-        } else if (spec.zero && numeric) {
+        } else if (directive.zero && numeric) {
             // Zeros go after the sign.
             const std::size_t sign = !piece.empty() && piece[0] == L'-' ? 1 : 0;
             out->append(piece, 0, sign).append(pad, L'0').append(piece, sign);
