@@ -69,15 +69,22 @@ std::optional<std::string> parse_args(const std::vector<std::wstring>& args, Opt
             o.help = true;
         } else if (name == L"--format") {
             const auto v = take();
-            if (v == L"navitel") o.format = InputFormat::Navitel;
-            else if (v == L"igo") o.format = InputFormat::Igo;
-            else return "--format takes navitel or igo";
+            if (v == L"navitel")
+                o.format = InputFormat::Navitel;
+            else if (v == L"igo")
+                o.format = InputFormat::Igo;
+            else
+                return "--format takes navitel or igo";
         } else if (name == L"--encoding") {
             const auto v = take();
-            if (v == L"utf8") o.encoding = TextEncoding::Utf8;
-            else if (v == L"ansi") o.encoding = TextEncoding::Ansi;
-            else if (v == L"utf16") o.encoding = TextEncoding::Utf16;
-            else return "--encoding takes utf8, ansi or utf16";
+            if (v == L"utf8")
+                o.encoding = TextEncoding::Utf8;
+            else if (v == L"ansi")
+                o.encoding = TextEncoding::Ansi;
+            else if (v == L"utf16")
+                o.encoding = TextEncoding::Utf16;
+            else
+                return "--encoding takes utf8, ansi or utf16";
         } else if (name == L"--config" || name == L"-o") {
             const auto v = take();
             if (!v || v->empty()) return to_utf8(name) + " takes a file name";
@@ -99,11 +106,17 @@ std::optional<std::string> parse_args(const std::vector<std::wstring>& args, Opt
     return std::nullopt;
 }
 
-void print(std::FILE* f, const std::string& text) { std::fwrite(text.data(), 1, text.size(), f); }
+void print(std::FILE* f, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), f);
+}
 
-std::string quoted(const std::wstring& path) { return "'" + to_utf8(path) + "'"; }
+std::string quoted(const std::wstring& path) {
+    return "'" + to_utf8(path) + "'";
+}
 
-const char* format_name(InputFormat f) { return f == InputFormat::Igo ? "IGO" : "Navitel"; }
+const char* format_name(InputFormat f) {
+    return f == InputFormat::Igo ? "IGO" : "Navitel";
+}
 
 const char* encoding_name(TextEncoding e) {
     return e == TextEncoding::Utf16 ? "UTF-16" : e == TextEncoding::Ansi ? "ANSI" : "UTF-8";
@@ -128,8 +141,8 @@ void print_summary(AppState& state, const Options& o, std::FILE* out) {
 
 }  // namespace
 
-int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_dir,
-                std::FILE* out, std::FILE* err) {
+int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_dir, std::FILE* out,
+                std::FILE* err) {
     Options o;
     if (const auto error = parse_args(args, o)) {
         print(err, "orvane-convert: " + *error + "\n\n" + kUsage);
@@ -145,8 +158,9 @@ int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_d
     state.filter.area = o.area;
     load_camera_types(state, o.config, o.format);
     if (state.types.empty())
-        print(err, "orvane-convert: warning: no camera types for " + std::string(format_name(o.format)) +
-                       " in " + quoted(o.config) + "; only the banner line is written\n");
+        print(err, "orvane-convert: warning: no camera types for " +
+                       std::string(format_name(o.format)) + " in " + quoted(o.config) +
+                       "; only the banner line is written\n");
     if (!read_speedcam_file(state, o.input, o.encoding, o.format)) {
         print(err, "orvane-convert: cannot read input file " + quoted(o.input) + "\n");
         return kExitFailed;
@@ -159,9 +173,10 @@ int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_d
             return kExitComplete;
         case ExportResult::Capped:
             print(out, "Wrote " + quoted(o.output) + "\n");
-            print(err, "orvane-convert: warning: the output reached the 6 MB limit of Nissan "
-                       "Connect; the objects after that point were left out. Use --area or "
-                       "fewer camera types to make it smaller.\n");
+            print(err,
+                  "orvane-convert: warning: the output reached the 6 MB limit of Nissan "
+                  "Connect; the objects after that point were left out. Use --area or "
+                  "fewer camera types to make it smaller.\n");
             return kExitCapped;
         case ExportResult::Failed:
             break;

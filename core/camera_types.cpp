@@ -14,8 +14,10 @@ constexpr std::size_t kTextCapacity = 127;
 
 const wchar_t* section_name(InputFormat format) {
     switch (format) {
-        case InputFormat::Navitel: return L"Navitel";
-        case InputFormat::Igo: return L"IGO";
+        case InputFormat::Navitel:
+            return L"Navitel";
+        case InputFormat::Igo:
+            return L"IGO";
     }
     return nullptr;
 }
@@ -57,9 +59,12 @@ bool load_camera_types(AppState& state, const std::wstring& path, InputFormat fo
     for (int i = 0; i < count; ++i) {
         CameraType type{};
         type.id = profile.get_int(section, numbered(L"ID%d", i), 0);
-        copy_text(type.description, profile.get_string(section, numbered(L"Desc%d", i), L"", kTextCapacity));
-        copy_text(type.message_format, profile.get_string(section, numbered(L"Fmt%d", i), L"", kTextCapacity));
-        type.export_enabled = static_cast<std::uint8_t>(profile.get_int(section, numbered(L"Enable%d", i), 1));
+        copy_text(type.description,
+                  profile.get_string(section, numbered(L"Desc%d", i), L"", kTextCapacity));
+        copy_text(type.message_format,
+                  profile.get_string(section, numbered(L"Fmt%d", i), L"", kTextCapacity));
+        type.export_enabled =
+            static_cast<std::uint8_t>(profile.get_int(section, numbered(L"Enable%d", i), 1));
         append_camera_type(state, type);
     }
     return true;

@@ -10,7 +10,9 @@ namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
 
-inline bool in(unsigned char b, unsigned lo, unsigned hi) { return b >= lo && b <= hi; }
+inline bool in(unsigned char b, unsigned lo, unsigned hi) {
+    return b >= lo && b <= hi;
+}
 
 // Each maximal ill-formed subpart becomes one U+FFFD, the practice Windows follows.
 std::size_t decode_utf8(std::string_view bytes, wchar_t* out) {

@@ -43,7 +43,7 @@ void append_field(std::string& out, const wchar_t* text, std::size_t capacity) {
 }
 
 class CsvWriter {
-public:
+  public:
     explicit CsvWriter(std::FILE* file) : file_(file) {}
 
     // Writes one line; the running count grows by its size plus one, as the head unit's
@@ -55,7 +55,7 @@ public:
     std::uint64_t running() const { return running_; }
     bool ok() const { return ok_; }
 
-private:
+  private:
     std::FILE* file_;
     std::uint64_t running_ = 0;
     bool ok_ = true;

@@ -1,3 +1,5 @@
 #include "file_io.h"
 
-bool close_file(UniqueFile file) { return file && std::fclose(file.release()) == 0; }
+bool close_file(UniqueFile file) {
+    return file && std::fclose(file.release()) == 0;
+}

@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::size_t kMaxField = 31;    // characters of one numeric column
+constexpr std::size_t kMaxField = 31;     // characters of one numeric column
 constexpr std::size_t kMaxComment = 127;  // characters of the comment
 constexpr int kMaxTrackedColumn = 7;      // columns 0..6 and the text after column 6
 
@@ -59,7 +59,8 @@ double coordinate_to_double(std::wstring_view text) {
         narrow[n++] = static_cast<char>(text[i]);
     if (i < text.size() && n < kMaxField && text[i] == L'.') {
         narrow[n++] = '.', ++i;
-        for (; i < text.size() && n < kMaxField && text[i] >= L'0' && text[i] <= L'9'; ++i, ++digits)
+        for (; i < text.size() && n < kMaxField && text[i] >= L'0' && text[i] <= L'9';
+             ++i, ++digits)
             narrow[n++] = static_cast<char>(text[i]);
     }
     if (digits == 0) return 0.0;

@@ -17,7 +17,7 @@ struct ProfileSnapshot;  // the parsed file, on builds that parse it themselves
 
 // Reads keys of one file. The host build parses the file once, when the reader is made.
 class ProfileReader {
-public:
+  public:
     explicit ProfileReader(const std::wstring& path);
     ~ProfileReader();
     ProfileReader(const ProfileReader&) = delete;
@@ -29,7 +29,7 @@ public:
     std::wstring get_string(std::wstring_view section, std::wstring_view key,
                             std::wstring_view fallback, std::size_t capacity) const;
 
-private:
+  private:
     std::wstring path_;
     std::unique_ptr<ProfileSnapshot> snapshot_;
 };

@@ -1,8 +1,9 @@
 // The host build's profile files. They follow the rules of the Windows functions that the
 // program uses there: sections and keys by name, ignoring ASCII case; only the first section
 // of a name counts; lines end at CR LF, LF or a lone CR; blanks around keys and values do not
-// count; a value in matching quotes loses them; a missing key gives the caller's default. Writing keeps every line it does not change byte for byte, and keeps the
-// file's encoding (UTF-16LE or UTF-8, with or without a mark, or Windows-1251).
+// count; a value in matching quotes loses them; a missing key gives the caller's default. Writing
+// keeps every line it does not change byte for byte, and keeps the file's encoding (UTF-16LE or
+// UTF-8, with or without a mark, or Windows-1251).
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -34,7 +35,9 @@ struct ProfileSnapshot {
 
 namespace {
 
-bool is_blank(wchar_t c) { return c == L' ' || c == L'\t'; }
+bool is_blank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
 
 std::wstring_view trim(std::wstring_view s) {
     while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -42,7 +45,9 @@ std::wstring_view trim(std::wstring_view s) {
     return s;
 }
 
-wchar_t fold(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; }
+wchar_t fold(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c;
+}
 
 bool same_name(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
@@ -146,7 +151,9 @@ std::string encode(const ProfileSnapshot& snap) {
     if (encoding == FileEncoding::Utf8) return to_utf8(text);
     if (encoding == FileEncoding::Utf8Bom) return "\xef\xbb\xbf" + to_utf8(text);
     std::string bytes = "\xff\xfe";
-    auto unit = [&](unsigned u) { bytes += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)}; };
+    auto unit = [&](unsigned u) {
+        bytes += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+    };
     for (wchar_t c : text) {
         const auto cp = static_cast<unsigned>(c);
         if (cp > 0xFFFF && cp <= 0x10FFFF) {
@@ -224,15 +231,19 @@ int parse_profile_int(std::wstring_view text) {
     unsigned base = 10;
     if (i + 1 < text.size() && text[i] == L'0') {
         const wchar_t p = text[i + 1];
-        base = p == L'x' || p == L'X' ? 16 : p == L'o' || p == L'O' ? 8 : p == L'b' || p == L'B' ? 2 : 10;
+        base = p == L'x' || p == L'X'   ? 16
+               : p == L'o' || p == L'O' ? 8
+               : p == L'b' || p == L'B' ? 2
+                                        : 10;
         if (base != 10) i += 2;
     }
     std::uint32_t value = 0;
     for (; i < text.size(); ++i) {
         const wchar_t c = text[i];
-        unsigned digit = c >= L'0' && c <= L'9' ? c - L'0'
+        unsigned digit = c >= L'0' && c <= L'9'   ? c - L'0'
                          : c >= L'a' && c <= L'f' ? c - L'a' + 10
-                         : c >= L'A' && c <= L'F' ? c - L'A' + 10 : 99;
+                         : c >= L'A' && c <= L'F' ? c - L'A' + 10
+                                                  : 99;
         if (digit >= base) break;
         value = value * base + digit;
     }

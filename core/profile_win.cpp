@@ -15,7 +15,9 @@ struct ProfileSnapshot {
 
 namespace {
 
-std::wstring zstr(std::wstring_view text) { return std::wstring(text); }
+std::wstring zstr(std::wstring_view text) {
+    return std::wstring(text);
+}
 
 // The profile functions write a new file in the ANSI code page, which turns Cyrillic into
 // '?' on most systems. A file that starts with a UTF-16LE mark is kept in UTF-16.
@@ -82,11 +84,12 @@ int ProfileReader::get_int(std::wstring_view section, std::wstring_view key, int
 
 std::wstring ProfileReader::get_string(std::wstring_view section, std::wstring_view key,
                                        std::wstring_view fallback, std::size_t capacity) const {
-    if (!has_key(*snapshot_, path_, section, key)) return std::wstring(fallback.substr(0, capacity ? capacity - 1 : 0));
+    if (!has_key(*snapshot_, path_, section, key))
+        return std::wstring(fallback.substr(0, capacity ? capacity - 1 : 0));
     std::vector<wchar_t> buffer(capacity + 1, L'\0');
-    const DWORD n = GetPrivateProfileStringW(zstr(section).c_str(), zstr(key).c_str(),
-                                             zstr(fallback).c_str(), buffer.data(),
-                                             static_cast<DWORD>(capacity), path_.c_str());
+    const DWORD n =
+        GetPrivateProfileStringW(zstr(section).c_str(), zstr(key).c_str(), zstr(fallback).c_str(),
+                                 buffer.data(), static_cast<DWORD>(capacity), path_.c_str());
     return std::wstring(buffer.data(), n);
 }
 
@@ -98,13 +101,14 @@ bool profile_replace_section(const std::wstring& path, std::wstring_view section
     bool ok = WritePrivateProfileSectionW(name.c_str(), L"\0\0", path.c_str()) != 0;
     for (const ProfileEntry& entry : entries)
         ok = WritePrivateProfileStringW(name.c_str(), entry.key.c_str(), entry.value.c_str(),
-                                        path.c_str()) != 0 && ok;
+                                        path.c_str()) != 0 &&
+             ok;
     return ok;
 }
 
 bool profile_write_string(const std::wstring& path, std::wstring_view section,
                           std::wstring_view key, std::wstring_view value) {
     create_unicode_file_if_missing(path);
-    return WritePrivateProfileStringW(zstr(section).c_str(), zstr(key).c_str(),
-                                      zstr(value).c_str(), path.c_str()) != 0;
+    return WritePrivateProfileStringW(zstr(section).c_str(), zstr(key).c_str(), zstr(value).c_str(),
+                                      path.c_str()) != 0;
 }

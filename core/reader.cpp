@@ -11,10 +11,12 @@
 
 namespace {
 
-inline bool is_line_end(wchar_t u) { return u == L'\n' || u == L'\r'; }
+inline bool is_line_end(wchar_t u) {
+    return u == L'\n' || u == L'\r';
+}
 
 class LineSplitter {
-public:
+  public:
     LineSplitter(AppState& state, TextEncoding encoding, InputFormat format)
         : state_(state), encoding_(encoding), format_(format) {}
 
@@ -37,7 +39,7 @@ public:
         }
     }
 
-private:
+  private:
     AppState& state_;
     TextEncoding encoding_;
     InputFormat format_;
@@ -65,12 +67,13 @@ std::size_t first_line_end(const char* p, std::size_t n, std::size_t unit) {
 bool read_all_lines(std::FILE* file, LineSplitter& lines, std::size_t unit, ReaderLimits limits) {
     // Whole units only, and room for at least one unit of each.
     limits.block_bytes = std::max(limits.block_bytes - limits.block_bytes % 2, std::size_t{2});
-    limits.max_line_bytes = std::max(limits.max_line_bytes - limits.max_line_bytes % 2, std::size_t{2});
+    limits.max_line_bytes =
+        std::max(limits.max_line_bytes - limits.max_line_bytes % 2, std::size_t{2});
     const std::size_t block_bytes = limits.block_bytes;
     const std::size_t max_line_bytes = limits.max_line_bytes;
     std::vector<char> buffer(block_bytes + max_line_bytes);
-    std::size_t held = 0;         // bytes at the front of the buffer not yet parsed
-    bool skipping_tail = false;   // inside the cut-off rest of an overlong line
+    std::size_t held = 0;        // bytes at the front of the buffer not yet parsed
+    bool skipping_tail = false;  // inside the cut-off rest of an overlong line
     for (;;) {
         const std::size_t n = std::fread(buffer.data() + held, 1, block_bytes, file);
         if (n < block_bytes && std::ferror(file)) return false;
@@ -81,8 +84,9 @@ bool read_all_lines(std::FILE* file, LineSplitter& lines, std::size_t unit, Read
             begin = first_line_end(buffer.data(), held, unit);
             skipping_tail = begin == held - held % unit && !at_end;
         }
-        std::size_t cut = at_end ? held - held % unit
-                                 : begin + after_last_line_end(buffer.data() + begin, held - begin, unit);
+        std::size_t cut =
+            at_end ? held - held % unit
+                   : begin + after_last_line_end(buffer.data() + begin, held - begin, unit);
         if (skipping_tail) cut = begin;
         if (cut > begin) lines.feed(buffer.data() + begin, cut - begin);
         std::size_t keep = held - cut;
@@ -108,7 +112,8 @@ bool read_speedcam_stream(AppState& state, std::FILE* file, TextEncoding encodin
     clear_records(state);
     try {
         LineSplitter lines(state, encoding, format);
-        if (read_all_lines(file, lines, encoding == TextEncoding::Utf16 ? 2 : 1, limits)) return true;
+        if (read_all_lines(file, lines, encoding == TextEncoding::Utf16 ? 2 : 1, limits))
+            return true;
     } catch (const std::bad_alloc&) {
     }
     // A read error or lack of memory: show nothing rather than part of the file.

@@ -5,7 +5,9 @@
 
 #include "app_state.h"
 
-void clear_records(AppState& state) { state.records.clear(); }
+void clear_records(AppState& state) {
+    state.records.clear();
+}
 
 const wchar_t* TextStore::add(std::wstring_view text) noexcept {
     const std::size_t need = text.size() + 1;
@@ -39,7 +41,9 @@ bool append_record(AppState& state, const SpeedcamRecord& record) {
     return true;
 }
 
-void clear_camera_types(AppState& state) { state.types.clear(); }
+void clear_camera_types(AppState& state) {
+    state.types.clear();
+}
 
 bool append_camera_type(AppState& state, const CameraType& type) {
     CameraType* slot = state.types.append_zeroed();

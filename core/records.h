@@ -35,7 +35,7 @@ struct CameraType {
 // first block is small, so that a short file or a small table costs little.
 template <typename T, std::size_t FirstBlock, std::size_t BlockSize>
 class BlockList {
-public:
+  public:
     std::uint32_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
     T& operator[](std::size_t i) { return blocks_[block_of(i)][offset_of(i)]; }
@@ -66,7 +66,7 @@ public:
         count_ = 0;
     }
 
-private:
+  private:
     static std::size_t block_of(std::size_t i) {
         return i < FirstBlock ? 0 : (i - FirstBlock) / BlockSize + 1;
     }
@@ -80,11 +80,11 @@ private:
 
 // Zero-terminated texts in large chunks; a text keeps its address until the store is cleared.
 class TextStore {
-public:
+  public:
     const wchar_t* add(std::wstring_view text) noexcept;
     void clear() noexcept;
 
-private:
+  private:
     static constexpr std::size_t kChunk = 64 * 1024;
     std::vector<std::unique_ptr<wchar_t[]>> chunks_;
     std::size_t used_ = kChunk;  // of the last chunk
@@ -92,7 +92,7 @@ private:
 
 // The loaded objects, and the store that holds their comments.
 class RecordList : public BlockList<SpeedcamRecord, 64, 4096> {
-public:
+  public:
     // A lasting copy of a comment for a record of this list; "" when memory ran out.
     const wchar_t* keep_comment(std::wstring_view text) noexcept {
         if (text.empty()) return L"";
@@ -104,7 +104,7 @@ public:
         comments_.clear();
     }
 
-private:
+  private:
     TextStore comments_;
 };
 using CameraTypeList = BlockList<CameraType, 16, 256>;

@@ -17,9 +17,12 @@ struct Directive {
 // Reads the conversion after a '%' at format[i]; returns the index after it, or npos.
 std::size_t parse_directive(std::wstring_view f, std::size_t i, Directive& directive) {
     for (; i < f.size(); ++i) {
-        if (f[i] == L'-') directive.left = true;
-        else if (f[i] == L'0') directive.zero = true;
-        else if (f[i] != L'+' && f[i] != L' ' && f[i] != L'#') break;
+        if (f[i] == L'-')
+            directive.left = true;
+        else if (f[i] == L'0')
+            directive.zero = true;
+        else if (f[i] != L'+' && f[i] != L' ' && f[i] != L'#')
+            break;
     }
     for (; i < f.size() && f[i] >= L'0' && f[i] <= L'9'; ++i)
         directive.width = std::min<std::size_t>(directive.width * 10 + (f[i] - L'0'), 4096);
@@ -63,7 +66,8 @@ bool render(const Directive& directive, const FormatArg& arg, std::wstring& piec
         case L'f':
             if (arg.kind() != Kind::Double) return false;
             r = std::to_chars(digits, digits + sizeof digits, arg.as_double(),
-                              std::chars_format::fixed, directive.precision < 0 ? 6 : directive.precision);
+                              std::chars_format::fixed,
+                              directive.precision < 0 ? 6 : directive.precision);
             if (r.ec != std::errc()) return false;
             break;
         case L'c':
@@ -73,7 +77,8 @@ bool render(const Directive& directive, const FormatArg& arg, std::wstring& piec
         case L's': {
             if (arg.kind() != Kind::Text) return false;
             std::wstring_view text = arg.as_text() ? arg.as_text() : L"(null)";
-            if (directive.precision >= 0) text = text.substr(0, static_cast<std::size_t>(directive.precision));
+            if (directive.precision >= 0)
+                text = text.substr(0, static_cast<std::size_t>(directive.precision));
             piece.assign(text);
             return true;
         }

@@ -10,12 +10,12 @@
 #include <type_traits>
 
 class FormatArg {
-public:
+  public:
     enum class Kind { Signed, Unsigned, Double, Text };
 
     template <typename T>
-        requires std::is_integral_v<T>
-    FormatArg(T value) {  // NOLINT: implicit by design, like a printf argument
+    requires std::is_integral_v<T> FormatArg(
+        T value) {  // NOLINT: implicit by design, like a printf argument
         if constexpr (std::is_signed_v<T>) {
             kind_ = Kind::Signed, int_ = value;
         } else {
@@ -30,12 +30,16 @@ public:
         : kind_(Kind::Text), text_(text ? text->c_str() : nullptr) {}
 
     Kind kind() const { return kind_; }
-    std::int64_t as_signed() const { return kind_ == Kind::Signed ? int_ : static_cast<std::int64_t>(uint_); }
-    std::uint64_t as_unsigned() const { return kind_ == Kind::Unsigned ? uint_ : static_cast<std::uint64_t>(int_); }
+    std::int64_t as_signed() const {
+        return kind_ == Kind::Signed ? int_ : static_cast<std::int64_t>(uint_);
+    }
+    std::uint64_t as_unsigned() const {
+        return kind_ == Kind::Unsigned ? uint_ : static_cast<std::uint64_t>(int_);
+    }
     double as_double() const { return double_; }
     const wchar_t* as_text() const { return text_; }
 
-private:
+  private:
     Kind kind_;
     union {
         std::int64_t int_;

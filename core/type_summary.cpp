@@ -4,7 +4,8 @@
 
 std::vector<TypeSummaryRow> summarize_types(AppState& state) {
     std::unordered_map<std::int32_t, CameraType*> first_entry;
-    for (std::uint32_t i = state.types.size(); i-- > 0;) first_entry[state.types[i].id] = &state.types[i];
+    for (std::uint32_t i = state.types.size(); i-- > 0;)
+        first_entry[state.types[i].id] = &state.types[i];
 
     std::vector<TypeSummaryRow> rows;
     std::unordered_map<std::int32_t, std::size_t> row_of;  // id -> row, or npos without entry

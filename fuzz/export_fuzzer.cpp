@@ -41,7 +41,9 @@ std::string expected_output(const AppState& state, std::uint64_t cap) {
     return out;
 }
 
-bool valid_utf8(const std::string& bytes) { return to_utf8(from_utf8(bytes)) == bytes; }
+bool valid_utf8(const std::string& bytes) {
+    return to_utf8(from_utf8(bytes)) == bytes;
+}
 
 }  // namespace
 
@@ -72,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string actual;
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
         char block[4096];
-        for (std::size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;) actual.append(block, n);
+        for (std::size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;)
+            actual.append(block, n);
         std::fclose(file);
     }
     std::remove(path.c_str());

@@ -8,7 +8,7 @@
 #include <string_view>
 
 class FuzzInput {
-public:
+  public:
     FuzzInput(const std::uint8_t* data, std::size_t size)
         : bytes_(reinterpret_cast<const char*>(data), size) {}
 
@@ -30,19 +30,20 @@ public:
         const std::size_t n = byte() % (max + 1);
         for (std::size_t i = 0; i < n && !bytes_.empty(); ++i) {
             const std::uint8_t b = byte();
-            wchar_t c = b < 0xC0 ? static_cast<wchar_t>(b) : static_cast<wchar_t>((b << 8) | byte());
+            wchar_t c =
+                b < 0xC0 ? static_cast<wchar_t>(b) : static_cast<wchar_t>((b << 8) | byte());
             if (c != L'\r' && c != L'\n' && c != L'\0') out.push_back(c);
         }
         return out;
     }
     std::string_view rest() const { return bytes_; }
 
-private:
+  private:
     std::string_view bytes_;
 };
 
 // A finding: stop the fuzzer with the input that caused it.
-#define FUZZ_CHECK(condition) \
-    do {                      \
+#define FUZZ_CHECK(condition)           \
+    do {                                \
         if (!(condition)) std::abort(); \
     } while (0)

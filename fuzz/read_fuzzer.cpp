@@ -30,7 +30,8 @@ bool numeric_text(const wchar_t* text) {
     const std::size_t n = wcsnlen(text, 32);
     if (n > 31) return false;
     for (std::size_t i = 0; i < n; ++i)
-        if (!((text[i] >= L'0' && text[i] <= L'9') || text[i] == L'-' || text[i] == L'.')) return false;
+        if (!((text[i] >= L'0' && text[i] <= L'9') || text[i] == L'-' || text[i] == L'.'))
+            return false;
     return true;
 }
 
@@ -54,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(read_speedcam_stream(state, file, encoding, format, {block, 2048}));
     std::fclose(file);
 
-    if (format != InputFormat::Navitel && format != InputFormat::Igo) FUZZ_CHECK(state.records.empty());
+    if (format != InputFormat::Navitel && format != InputFormat::Igo)
+        FUZZ_CHECK(state.records.empty());
     for (std::size_t i = 0; i < state.records.size(); ++i) {
         const SpeedcamRecord& r = state.records[i];
         FUZZ_CHECK(numeric_text(r.x_text) && numeric_text(r.y_text));

@@ -25,9 +25,12 @@ AppState load(const std::wstring& path, InputFormat format = InputFormat::Navite
 std::wstring file_text(const std::wstring& path) {
     const std::string bytes = test::read_bytes(path);
     std::wstring text;
-    if (bytes.starts_with("\xff\xfe")) decode_text(bytes.substr(2), TextEncoding::Utf16, text);
-    else if (bytes.starts_with("\xef\xbb\xbf")) decode_text(bytes.substr(3), TextEncoding::Utf8, text);
-    else decode_text(bytes, TextEncoding::Utf8, text);
+    if (bytes.starts_with("\xff\xfe"))
+        decode_text(bytes.substr(2), TextEncoding::Utf16, text);
+    else if (bytes.starts_with("\xef\xbb\xbf"))
+        decode_text(bytes.substr(3), TextEncoding::Utf8, text);
+    else
+        decode_text(bytes, TextEncoding::Utf8, text);
     return text;
 }
 
@@ -60,8 +63,10 @@ TEST(TypeTableLoad, MissingKeysTakeDefaultsAndValuesAreCut) {
     test::TempDir dir;
     const std::wstring path = dir.file("Config.txt");
     const std::string long_desc(200, 'd');
-    write_config(path, "[Navitel]\r\nCount=4\r\nID0=5\r\nEnable1=0\r\nEnable2=256\r\nID3=-7\r\n"
-                       "Desc3=" + long_desc + "\r\nFmt3=Камера %SPEED%\r\nEnable3=3\r\n");
+    write_config(path,
+                 "[Navitel]\r\nCount=4\r\nID0=5\r\nEnable1=0\r\nEnable2=256\r\nID3=-7\r\n"
+                 "Desc3=" +
+                     long_desc + "\r\nFmt3=Камера %SPEED%\r\nEnable3=3\r\n");
     const AppState state = load(path);
     ASSERT_EQ(state.types.size(), 4u);
     EXPECT_EQ(state.types[0].id, 5);
@@ -90,13 +95,16 @@ TEST(TypeTableSave, KeysInOrderAndOtherSectionUntouched) {
     test::TempDir dir;
     const std::wstring path = dir.file("Config.txt");
     std::string old_navitel = "[Navitel]\r\n";
-    for (int i = 0; i < 10; ++i) old_navitel += "ID" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 10; ++i)
+        old_navitel += "ID" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
     old_navitel += "Count=10\r\n";
-    const std::string igo = "[IGO]\r\nID0=192\r\nEnable0=1\r\nDesc0=Камера\r\nFmt0=К %SPEED%\r\nCount=1\r\n";
+    const std::string igo =
+        "[IGO]\r\nID0=192\r\nEnable0=1\r\nDesc0=Камера\r\nFmt0=К %SPEED%\r\nCount=1\r\n";
     write_config(path, old_navitel + igo);
 
     AppState state;
-    ASSERT_TRUE(append_camera_type(state, make_type(-5, L"Камера", L"Скорость %SPEED% \"км/ч\"", 1)));
+    ASSERT_TRUE(
+        append_camera_type(state, make_type(-5, L"Камера", L"Скорость %SPEED% \"км/ч\"", 1)));
     ASSERT_TRUE(append_camera_type(state, make_type(101, L"", L"", 0)));
     ASSERT_TRUE(save_camera_types(state, path, InputFormat::Navitel));
 
@@ -122,8 +130,8 @@ TEST(TypeTableSave, NewFileKeepsCyrillicOnAnyCodePage) {
     test::TempDir dir;
     const std::wstring path = dir.file("Config.txt");
     AppState state;
-    ASSERT_TRUE(append_camera_type(state, make_type(1, L"Стационарная камера «Стрелка»",
-                                                    L"Камера %SPEED% км/ч — ёЁ", 1)));
+    ASSERT_TRUE(append_camera_type(
+        state, make_type(1, L"Стационарная камера «Стрелка»", L"Камера %SPEED% км/ч — ёЁ", 1)));
     ASSERT_TRUE(save_camera_types(state, path, InputFormat::Igo));
     EXPECT_TRUE(test::read_bytes(path).starts_with("\xff\xfe")) << "a new file is UTF-16LE";
     const AppState again = load(path, InputFormat::Igo);
@@ -135,9 +143,11 @@ TEST(TypeTableSave, NewFileKeepsCyrillicOnAnyCodePage) {
 TEST(TypeTableSave, BlanksAndQuotesAroundTextsSurvive) {
     test::TempDir dir;
     const std::wstring path = dir.file("Config.txt");
-    const wchar_t* texts[] = {L" Камера %SPEED% ", L"\"Засада\"", L"'a'", L"\"", L"\"x", L"\t", L"a\"b\"c"};
+    const wchar_t* texts[] = {L" Камера %SPEED% ", L"\"Засада\"", L"'a'", L"\"", L"\"x", L"\t",
+                              L"a\"b\"c"};
     AppState state;
-    for (const wchar_t* text : texts) ASSERT_TRUE(append_camera_type(state, make_type(1, text, text, 1)));
+    for (const wchar_t* text : texts)
+        ASSERT_TRUE(append_camera_type(state, make_type(1, text, text, 1)));
     ASSERT_TRUE(save_camera_types(state, path, InputFormat::Navitel));
     const AppState again = load(path);
     ASSERT_EQ(again.types.size(), std::size(texts));

@@ -30,7 +30,7 @@ Outcome convert(const std::vector<std::wstring>& args) {
 TEST(Converter, WritesTheCsvAndPrintsTheWindowsSummary) {
     test::TempDir dir;
     const Outcome run = convert({L"--config", test::data_path("golden_config.txt"), L"-o",
-                             dir.file("speedcam.csv"), test::data_path("navitel_lf.txt")});
+                                 dir.file("speedcam.csv"), test::data_path("navitel_lf.txt")});
     EXPECT_EQ(run.code, kExitComplete) << run.err;
     EXPECT_NE(run.out.find(": 5 objects (Navitel, UTF-8, filter off)\n"
                            "      ID    Objects  Export  Description\n"
@@ -45,8 +45,9 @@ TEST(Converter, WritesTheCsvAndPrintsTheWindowsSummary) {
 
     // The same through a Cyrillic file name, with the options written with '='.
     test::write_bytes(dir.file("камеры.txt"), test::read_bytes(test::data_path("igo_indexed.txt")));
-    const Outcome igo = convert({L"--format=igo", L"--config=" + test::data_path("golden_config.txt"),
-                             L"-o", dir.file("выход.csv"), dir.file("камеры.txt")});
+    const Outcome igo =
+        convert({L"--format=igo", L"--config=" + test::data_path("golden_config.txt"), L"-o",
+                 dir.file("выход.csv"), dir.file("камеры.txt")});
     EXPECT_EQ(igo.code, kExitComplete) << igo.err;
     EXPECT_SAME_BYTES(test::read_bytes(test::data_path("igo_indexed.csv", "expected")),
                       test::read_bytes(dir.file("выход.csv")));
@@ -76,7 +77,8 @@ TEST(Converter, ExitCodesAndMessagesNameTheProblem) {
     const std::wstring bad_output = dir.file("no_folder/speedcam.csv");
     run = convert({L"--config", config, L"-o", bad_output, input});
     EXPECT_EQ(run.code, kExitFailed);
-    EXPECT_NE(run.err.find("cannot write output file '" + to_utf8(bad_output) + "'"), std::string::npos);
+    EXPECT_NE(run.err.find("cannot write output file '" + to_utf8(bad_output) + "'"),
+              std::string::npos);
 
     run = convert({L"--config", dir.file("none.txt"), L"-o", dir.file("x.csv"), input});
     EXPECT_EQ(run.code, kExitComplete);
@@ -85,7 +87,8 @@ TEST(Converter, ExitCodesAndMessagesNameTheProblem) {
     run = convert({L"--config", config, L"--area", L"37.6,55.76,37.71,55.74", L"-o",
                    dir.file("area.csv"), input});
     EXPECT_EQ(run.code, kExitComplete);
-    EXPECT_NE(run.out.find(": 2 objects (Navitel, UTF-8, filter on)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(": 2 objects (Navitel, UTF-8, filter on)"), std::string::npos)
+        << run.out;
 }
 
 TEST(Converter, CappedOutputExitsWithThree) {
@@ -94,7 +97,7 @@ TEST(Converter, CappedOutputExitsWithThree) {
     for (int i = 0; i < 120000; ++i) input += "1,37." + std::to_string(i) + ",55.5,1,60,1,90\n";
     test::write_bytes(dir.file("big.txt"), input);
     const Outcome run = convert({L"--config", test::data_path("golden_config.txt"), L"-o",
-                             dir.file("big.csv"), dir.file("big.txt")});
+                                 dir.file("big.csv"), dir.file("big.txt")});
     EXPECT_EQ(run.code, kExitCapped);
     EXPECT_NE(run.err.find("6 MB limit"), std::string::npos);
 }

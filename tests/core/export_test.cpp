@@ -116,7 +116,8 @@ TEST(ExportFailures, UnwritableTargetsReportFailure) {
     add_type(state, 1, L"Камера");
     add_record(state, L"37.5", L"55.5", 1, 60);
     test::TempDir dir;
-    EXPECT_EQ(export_speedcam_csv(state, dir.file("no_such_folder/speedcam.csv")), ExportResult::Failed);
+    EXPECT_EQ(export_speedcam_csv(state, dir.file("no_such_folder/speedcam.csv")),
+              ExportResult::Failed);
     EXPECT_EQ(export_speedcam_csv(state, test::to_wide_path(dir.path())), ExportResult::Failed)
         << "a folder cannot be written as a file";
     // A folder where nobody, not even the administrator, may create files.

@@ -21,7 +21,10 @@ const Golden kGoldens[] = {
     {"navitel_crlf.txt", TextEncoding::Utf8, InputFormat::Navitel, {}, "navitel.csv"},
     {"navitel_utf16le_bom.txt", TextEncoding::Utf16, InputFormat::Navitel, {}, "navitel.csv"},
     {"navitel_cp1251.txt", TextEncoding::Ansi, InputFormat::Navitel, {}, "navitel.csv"},
-    {"navitel_lf.txt", TextEncoding::Utf8, InputFormat::Navitel, {37.6, 55.76, 37.71, 55.74},
+    {"navitel_lf.txt",
+     TextEncoding::Utf8,
+     InputFormat::Navitel,
+     {37.6, 55.76, 37.71, 55.74},
      "navitel_area.csv"},
     {"igo_six_columns.txt", TextEncoding::Utf8, InputFormat::Igo, {}, "igo_six_columns.csv"},
     {"igo_indexed.txt", TextEncoding::Utf8, InputFormat::Igo, {}, "igo_indexed.csv"},
@@ -68,7 +71,8 @@ TEST(Golden, BigFileStopsAfterTheRecordThatCrossesTheCap) {
 
     AppState state;
     ASSERT_TRUE(load_camera_types(state, test::data_path("golden_config.txt"), InputFormat::Igo));
-    ASSERT_TRUE(read_speedcam_file(state, dir.file("speedcam.txt"), TextEncoding::Utf8, InputFormat::Igo));
+    ASSERT_TRUE(
+        read_speedcam_file(state, dir.file("speedcam.txt"), TextEncoding::Utf8, InputFormat::Igo));
     ASSERT_EQ(state.records.size(), 200000u);
     ASSERT_EQ(export_speedcam_csv(state, dir.file("speedcam.csv")), ExportResult::Capped);
     const std::string actual = test::read_bytes(dir.file("speedcam.csv"));

@@ -32,7 +32,8 @@ TEST(HostileSpeedcam, HugeFilesAndLinesStreamThrough) {
         ASSERT_TRUE(file);
         const std::string junk(49, 'x');
         std::string chunk;
-        for (int i = 0; i < 1000; ++i) chunk += (i == 0 ? "1,37.5,55.5,1,60,1,90,ok" + std::string(25, ' ') : junk) + "\n";
+        for (int i = 0; i < 1000; ++i)
+            chunk += (i == 0 ? "1,37.5,55.5,1,60,1,90,ok" + std::string(25, ' ') : junk) + "\n";
         for (int i = 0; i < 4000; ++i) std::fwrite(chunk.data(), 1, chunk.size(), file.get());
     }
     EXPECT_EQ(read_file(path).records.size(), 4000u);
@@ -54,7 +55,8 @@ TEST(HostileSpeedcam, ZeroBytesAndBrokenText) {
     ASSERT_EQ(state.records.size(), 2u) << "a zero ends the line it is in";
     EXPECT_STREQ(state.records[0].comment, L"");
     const std::wstring comment = state.records[1].comment;
-    EXPECT_TRUE(comment.starts_with(L"bad \uFFFD") && comment.ends_with(L" bytes")) << to_utf8(comment);
+    EXPECT_TRUE(comment.starts_with(L"bad \uFFFD") && comment.ends_with(L" bytes"))
+        << to_utf8(comment);
 
     // Random bytes in every encoding: no objects out of nothing, and no crash.
     std::mt19937 random(12345);
@@ -122,9 +124,11 @@ TEST(NothingLost, SavingOneSectionKeepsTheRest) {
     test::TempDir dir;
     const std::wstring path = dir.file("Config.txt");
     const std::string other = "; Orvane\r\n[Other]\r\na=1\r\n; note\r\nb=\"q\"\r\n";
-    const std::string igo = "[IGO]\r\nID0=192\r\nEnable0=1\r\nDesc0=Камера\r\nFmt0=%SPEED%\r\nCount=1\r\n";
+    const std::string igo =
+        "[IGO]\r\nID0=192\r\nEnable0=1\r\nDesc0=Камера\r\nFmt0=%SPEED%\r\nCount=1\r\n";
     const std::string tail = "[Tail]\r\nx=y\r\n";
-    test::write_bytes(path, "\xef\xbb\xbf" + other + igo + "[Navitel]\r\nCount=5\r\nID0=1\r\n" + tail);
+    test::write_bytes(path,
+                      "\xef\xbb\xbf" + other + igo + "[Navitel]\r\nCount=5\r\nID0=1\r\n" + tail);
     AppState state;
     CameraType type{};
     type.id = 3;
@@ -133,7 +137,8 @@ TEST(NothingLost, SavingOneSectionKeepsTheRest) {
     const std::string after = test::read_bytes(path);
     for (const std::string& part : {other, igo, tail})
         EXPECT_NE(after.find(part), std::string::npos) << part << "\nnot in\n" << after;
-    EXPECT_NE(after.find("[Navitel]\r\nID0=3\r\nEnable0=0\r\nDesc0=\r\nFmt0=\r\nCount=1\r\n"), std::string::npos);
+    EXPECT_NE(after.find("[Navitel]\r\nID0=3\r\nEnable0=0\r\nDesc0=\r\nFmt0=\r\nCount=1\r\n"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -41,18 +41,20 @@ void expect_record(const SpeedcamRecord& r, const Expected& e) {
 // Lines that read the same in both dialects.
 const Case kSharedSyntax[] = {
     {L"1,37.61755,55.75222,1,60,1,90", true, {L"37.61755", L"55.75222", 1, 60, 90, L""}},
-    {L"1,37.61755,55.75222,2,40,1,270,Main street", true,
+    {L"1,37.61755,55.75222,2,40,1,270,Main street",
+     true,
      {L"37.61755", L"55.75222", 2, 40, 270, L"Main street"}},
-    {L"1,37.61755,55.75222,2,40,1,270,Main street, 5", true,
+    {L"1,37.61755,55.75222,2,40,1,270,Main street, 5",
+     true,
      {L"37.61755", L"55.75222", 2, 40, 270, L"Main street, 5"}},
-    {L"1,37.61755,55.75222,1,60,1,90 // near school", true,
+    {L"1,37.61755,55.75222,1,60,1,90 // near school",
+     true,
      {L"37.61755", L"55.75222", 1, 60, 90, L"// near school"}},
     {L"1,37.61755,55.75222,1,60,1,", true, {L"37.61755", L"55.75222", 1, 60, 0, L""}},
     {L"1,37.61755,55.75222,1,60,1,90,", true, {L"37.61755", L"55.75222", 1, 60, 90, L""}},
     {L"1,37.61755,55.75222,1,60,1,90,5", true, {L"37.61755", L"55.75222", 1, 60, 90, L""}},
     // Numbers in front of the comment stay part of it.
-    {L"1,37.61755,55.75222,1,60,1,90,12 km", true,
-     {L"37.61755", L"55.75222", 1, 60, 90, L"12 km"}},
+    {L"1,37.61755,55.75222,1,60,1,90,12 km", true, {L"37.61755", L"55.75222", 1, 60, 90, L"12 km"}},
     {L"1,37.61755,55.75222,1,60,1,90,5,7", false, {}},
     {L"1,37.61755,55.75222,1,60,1,90 ,text", false, {}},
     {L"IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION", false, {}},
@@ -63,10 +65,12 @@ const Case kSharedSyntax[] = {
     {L"\uFEFF1,37.61755,55.75222,1,60,1,90", false, {}},
     {L"1,37.61755,55.75222,1,60", false, {}},
     {L"1/2,37.61755,55.75222,1,60,1,90", false, {}},
-    {L"1,37.61755,55.75222,1,60,1,90,Улица Ленина", true,
+    {L"1,37.61755,55.75222,1,60,1,90,Улица Ленина",
+     true,
      {L"37.61755", L"55.75222", 1, 60, 90, L"Улица Ленина"}},
     // Out-of-range numbers stop at the 32-bit limits.
-    {L"1,0,0,99999999999,-99999999999,1,2147483648", true,
+    {L"1,0,0,99999999999,-99999999999,1,2147483648",
+     true,
      {L"0", L"0", 2147483647, -2147483647 - 1, 2147483647, L""}},
     {L"1,0,0,--5,5-3,1,.", true, {L"0", L"0", 0, 5, 0, L""}},
 };
@@ -108,7 +112,8 @@ TEST(LineSyntax, FieldAndCommentLimits) {
 
     for (int column = 0; column < 7; ++column) {
         std::wstring line;
-        for (int c = 0; c < 7; ++c) line += (c ? L"," : L"") + std::wstring(c == column ? 32 : 1, L'7');
+        for (int c = 0; c < 7; ++c)
+            line += (c ? L"," : L"") + std::wstring(c == column ? 32 : 1, L'7');
         EXPECT_EQ(parse(line, InputFormat::Navitel).records.size(), 0u) << "column " << column;
     }
     // A 32-character run of digits in front of a comment rejects the line as well.
@@ -137,7 +142,8 @@ TEST(LineSyntax, ZeroUnitEndsTheLine) {
 }
 
 TEST(LineSyntax, UnknownInputFormatRejectsEverything) {
-    EXPECT_EQ(parse(L"1,37.61755,55.75222,1,60,1,90", static_cast<InputFormat>(2)).records.size(), 0u);
+    EXPECT_EQ(parse(L"1,37.61755,55.75222,1,60,1,90", static_cast<InputFormat>(2)).records.size(),
+              0u);
     EXPECT_EQ(parse(L"-2.0,52.6,31,70,1,315", static_cast<InputFormat>(-1)).records.size(), 0u);
 }
 
@@ -149,11 +155,11 @@ std::size_t kept(const wchar_t* x, const wchar_t* y, const AreaFilter& filter) {
 TEST(AreaFilter, StrictBoundsOnEverySide) {
     const AreaFilter moscow{37, 56, 38, 55};
     EXPECT_EQ(kept(L"37.5", L"55.5", moscow), 1u);
-    EXPECT_EQ(kept(L"37", L"55.5", moscow), 0u);    // on the west bound
-    EXPECT_EQ(kept(L"38", L"55.5", moscow), 0u);    // on the east bound
-    EXPECT_EQ(kept(L"37.5", L"56", moscow), 0u);    // on the north bound
-    EXPECT_EQ(kept(L"37.5", L"55", moscow), 0u);    // on the south bound
-    EXPECT_EQ(kept(L"", L"", moscow), 0u);          // reads as 0.0, 0.0
+    EXPECT_EQ(kept(L"37", L"55.5", moscow), 0u);      // on the west bound
+    EXPECT_EQ(kept(L"38", L"55.5", moscow), 0u);      // on the east bound
+    EXPECT_EQ(kept(L"37.5", L"56", moscow), 0u);      // on the north bound
+    EXPECT_EQ(kept(L"37.5", L"55", moscow), 0u);      // on the south bound
+    EXPECT_EQ(kept(L"", L"", moscow), 0u);            // reads as 0.0, 0.0
     EXPECT_EQ(kept(L"37.5-9", L"55.5", moscow), 1u);  // reads as 37.5
     EXPECT_EQ(kept(L"37.9999999", L"55.0000001", moscow), 1u);
 }

@@ -8,12 +8,15 @@
 namespace {
 
 TEST(ProfileRead, SameKeysFromEveryEncoding) {
-    const std::wstring body = L"; comment\r\n[Navitel]\r\n  Desc0 =  Камера у «школы»  \r\nID0=12\r\n";
+    const std::wstring body =
+        L"; comment\r\n[Navitel]\r\n  Desc0 =  Камера у «школы»  \r\nID0=12\r\n";
     std::string utf16 = "\xff\xfe";
     for (wchar_t c : body) utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    const std::string files[] = {utf16, "\xef\xbb\xbf" + to_utf8(body),
-                                 // Windows-1251 without a mark: the ANSI code page of Russian Windows
-                                 "[Navitel]\r\nDesc0=\xca\xe0\xec\xe5\xf0\xe0 \xf3 \xab\xf8\xea\xee\xeb\xfb\xbb\r\nID0=12\r\n"};
+    const std::string files[] = {
+        utf16, "\xef\xbb\xbf" + to_utf8(body),
+        // Windows-1251 without a mark: the ANSI code page of Russian Windows
+        "[Navitel]\r\nDesc0=\xca\xe0\xec\xe5\xf0\xe0 \xf3 "
+        "\xab\xf8\xea\xee\xeb\xfb\xbb\r\nID0=12\r\n"};
     test::TempDir dir;
     for (const std::string& bytes : files) {
         if (bytes == files[2] && !test::ansi_is_cp1251()) continue;
@@ -56,7 +59,8 @@ TEST(ProfileWrite, ReplacesAddsAndKeepsEverythingElse) {
     EXPECT_EQ(r.get_int(L"A", L"z", 0), 3);
     EXPECT_EQ(r.get_int(L"C", L"n", 0), 4);
     const std::string after = test::read_bytes(path);
-    EXPECT_NE(after.find("[A]\r\nx=10\r\ny=2\r\nz=3\r\n[B]\r\nk=v\r\n"), std::string::npos) << after;
+    EXPECT_NE(after.find("[A]\r\nx=10\r\ny=2\r\nz=3\r\n[B]\r\nk=v\r\n"), std::string::npos)
+        << after;
 
     const ProfileEntry entries[] = {{L"a", L"1"}, {L"b", L"2"}};
     ASSERT_TRUE(profile_replace_section(path, L"A", entries));

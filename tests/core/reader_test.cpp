@@ -55,11 +55,11 @@ AppState read(const std::wstring& path, TextEncoding encoding,
 
 TEST(LineEnds, EveryVariantKeepsEveryObjectWhole) {
     const std::pair<const char*, TextEncoding> files[] = {
-        {"navitel_lf.txt", TextEncoding::Utf8},          // LF only: the last digit stays
+        {"navitel_lf.txt", TextEncoding::Utf8},  // LF only: the last digit stays
         {"navitel_crlf.txt", TextEncoding::Utf8},
-        {"navitel_cr.txt", TextEncoding::Utf8},          // lone CR ends a line too
+        {"navitel_cr.txt", TextEncoding::Utf8},            // lone CR ends a line too
         {"navitel_no_final_eol.txt", TextEncoding::Utf8},  // the last line still counts
-        {"navitel_utf8_bom.txt", TextEncoding::Utf8},    // first line survives its BOM
+        {"navitel_utf8_bom.txt", TextEncoding::Utf8},      // first line survives its BOM
         {"navitel_utf16le_bom.txt", TextEncoding::Utf16},
         {"navitel_cp1251.txt", TextEncoding::Ansi},
     };
@@ -72,7 +72,8 @@ TEST(LineEnds, EveryVariantKeepsEveryObjectWhole) {
 
 TEST(LineEnds, ShortAndBlankLinesAreHarmless) {
     const Row one{L"1", L"2", 3, 4, 5, L""};
-    expect_rows(test::read_text("0,1,2,3,4,0,5", TextEncoding::Utf8, InputFormat::Navitel), {&one, 1});
+    expect_rows(test::read_text("0,1,2,3,4,0,5", TextEncoding::Utf8, InputFormat::Navitel),
+                {&one, 1});
     expect_rows(test::read_text("\n\r\n\r\rx\n7\r\n0,1,2,3,4,0,5\n\n", TextEncoding::Utf8,
                                 InputFormat::Navitel),
                 {&one, 1});
@@ -85,8 +86,10 @@ TEST(LineEnds, ShortAndBlankLinesAreHarmless) {
 
 TEST(Encodings, MismatchedEncodingsGiveNoObjectsButSucceed) {
     EXPECT_EQ(read(test::data_path("navitel_utf16be.txt"), TextEncoding::Utf16).records.size(), 0u);
-    EXPECT_EQ(read(test::data_path("navitel_utf16le_bom.txt"), TextEncoding::Utf8).records.size(), 0u);
-    EXPECT_EQ(read(test::data_path("navitel_utf16le_bom.txt"), TextEncoding::Ansi).records.size(), 0u);
+    EXPECT_EQ(read(test::data_path("navitel_utf16le_bom.txt"), TextEncoding::Utf8).records.size(),
+              0u);
+    EXPECT_EQ(read(test::data_path("navitel_utf16le_bom.txt"), TextEncoding::Ansi).records.size(),
+              0u);
     // ANSI does not know the UTF-8 mark: "ï»¿" or "пя»" in front of the first line rejects it.
     EXPECT_EQ(read(test::data_path("navitel_utf8_bom.txt"), TextEncoding::Ansi).records.size(), 4u);
 }
@@ -209,13 +212,17 @@ bool same_records(const AppState& a, const AppState& b) {
 // inside UTF-8 sequences, inside UTF-16 units, right after the mark.
 TEST(BlockBoundaries, TinyBlocksReadLikeTheWholeFile) {
     std::vector<std::pair<std::string, TextEncoding>> inputs;
-    for (const char* name : {"navitel_lf.txt", "navitel_crlf.txt", "navitel_cr.txt",
-                             "navitel_no_final_eol.txt", "navitel_utf8_bom.txt", "navitel_cp1251.txt"})
+    for (const char* name :
+         {"navitel_lf.txt", "navitel_crlf.txt", "navitel_cr.txt", "navitel_no_final_eol.txt",
+          "navitel_utf8_bom.txt", "navitel_cp1251.txt"})
         inputs.emplace_back(test::read_bytes(test::data_path(name)), TextEncoding::Utf8);
-    inputs.emplace_back(test::read_bytes(test::data_path("navitel_utf16le_bom.txt")), TextEncoding::Utf16);
+    inputs.emplace_back(test::read_bytes(test::data_path("navitel_utf16le_bom.txt")),
+                        TextEncoding::Utf16);
     if (test::ansi_is_cp1251())
-        inputs.emplace_back(test::read_bytes(test::data_path("navitel_cp1251.txt")), TextEncoding::Ansi);
-    inputs.emplace_back("1,2,3,4,5,6,7," + std::string(5000, 'x') + "\r\n1,2,3,4,5,6,7,y\r", TextEncoding::Utf8);
+        inputs.emplace_back(test::read_bytes(test::data_path("navitel_cp1251.txt")),
+                            TextEncoding::Ansi);
+    inputs.emplace_back("1,2,3,4,5,6,7," + std::string(5000, 'x') + "\r\n1,2,3,4,5,6,7,y\r",
+                        TextEncoding::Utf8);
     test::TempDir dir;
     for (const auto& [bytes, encoding] : inputs) {
         const AppState expected = read_whole(bytes, encoding, InputFormat::Navitel);
@@ -226,9 +233,9 @@ TEST(BlockBoundaries, TinyBlocksReadLikeTheWholeFile) {
             UniqueFile file = open_file(dir.file("in.txt"), "rb");
             ASSERT_TRUE(read_speedcam_stream(state, file.get(), encoding, InputFormat::Navitel,
                                              {block, 2048}));
-            EXPECT_TRUE(same_records(state, expected)) << "block " << block << ", "
-                                                       << expected.records.size() << " records expected, "
-                                                       << state.records.size() << " read";
+            EXPECT_TRUE(same_records(state, expected))
+                << "block " << block << ", " << expected.records.size() << " records expected, "
+                << state.records.size() << " read";
         }
     }
 }

@@ -43,7 +43,8 @@ TEST(Lists, EntriesNeverMoveWhileTheListGrows) {
     AppState state;
     parse_speedcam_line(state, L"1,37.1,55.1,1,60,1,90", InputFormat::Navitel);
     const SpeedcamRecord* first = &state.records[0];
-    for (int i = 0; i < 20000; ++i) parse_speedcam_line(state, L"1,37.1,55.1,5,60,1,90", InputFormat::Navitel);
+    for (int i = 0; i < 20000; ++i)
+        parse_speedcam_line(state, L"1,37.1,55.1,5,60,1,90", InputFormat::Navitel);
     EXPECT_EQ(&state.records[0], first);
     EXPECT_EQ(state.records.size(), 20001u);
     EXPECT_EQ(state.records[0].type_id, 1);

@@ -38,11 +38,11 @@ TEST(FormatString, EmptyAndFailedFormats) {
     const auto empty = format_string(L"");
     ASSERT_TRUE(empty);
     EXPECT_TRUE(empty->empty());
-    EXPECT_FALSE(format_string(L"%d"));             // missing argument
-    EXPECT_FALSE(format_string(L"%s", 5));           // mismatched argument
+    EXPECT_FALSE(format_string(L"%d"));     // missing argument
+    EXPECT_FALSE(format_string(L"%s", 5));  // mismatched argument
     EXPECT_FALSE(format_string(L"%d", L"text"));
-    EXPECT_FALSE(format_string(L"%q", 1));           // unknown conversion
-    EXPECT_FALSE(format_string(L"100%", 1));         // cut-off conversion
+    EXPECT_FALSE(format_string(L"%q", 1));    // unknown conversion
+    EXPECT_FALSE(format_string(L"100%", 1));  // cut-off conversion
     EXPECT_EQ(format_string(L"%d", 1, 2), L"1") << "extra arguments are ignored, as in printf";
 }
 

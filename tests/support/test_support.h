@@ -26,7 +26,7 @@ void write_bytes(const std::wstring& path, std::string_view bytes);
 
 // A fresh folder that is removed with everything in it at the end of the test.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -34,7 +34,7 @@ public:
     std::wstring file(std::string_view name) const;
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
