@@ -6,6 +6,7 @@
 #include <span>
 
 #include "camera_types.h"
+#include "main_commands.h"
 #include "resource.h"
 #include "strings.h"
 
@@ -209,24 +210,6 @@ void on_destroy(HWND window) {
     w.state = nullptr;
 }
 
-// Menu commands, the encoding buttons and the close requests. Escape and the close box
-// arrive as IDCANCEL; both end the run like the Exit command.
-INT_PTR on_command(HWND window, WORD id) {
-    switch (id) {
-        case IDCANCEL:
-        case IDM_EXIT:
-            EndDialog(window, id);
-            return TRUE;
-        default:
-            return FALSE;
-    }
-}
-
-// Notifications of the two lists.
-INT_PTR on_notify(HWND, const NMHDR&) {
-    return FALSE;
-}
-
 }  // namespace
 
 MainWindow& main_window() {
@@ -272,9 +255,9 @@ INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
             SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
             return TRUE;
         case WM_COMMAND:
-            return on_command(window, LOWORD(wparam));
+            return main_window_command(window, LOWORD(wparam));
         case WM_NOTIFY:
-            return on_notify(window, *reinterpret_cast<const NMHDR*>(lparam));
+            return main_window_notify(window, *reinterpret_cast<NMHDR*>(lparam));
         case WM_DESTROY:
             on_destroy(window);
             return 0;

@@ -1,0 +1,54 @@
+#include "element_editor.h"
+
+#include "dialog_param.h"
+#include "resource.h"
+#include "strings.h"
+
+namespace {
+
+CameraType* g_type = nullptr;
+
+// The stored format keeps at most 126 characters; a longer entry is cut there.
+constexpr int kFormatLimit = 127;
+static_assert(kFormatLimit <= sizeof(CameraType::message_format) / sizeof(wchar_t));
+
+BOOL on_init(HWND dialog, const DialogParam& param) {
+    g_type = param.target;
+    AppState& state = *param.state;
+    SetWindowTextW(dialog, load_string(state, IDS_ELEMENT_TITLE));
+    SetDlgItemTextW(dialog, IDC_ELEMENT_HINT, load_string(state, IDS_ELEMENT_HINT));
+    SetDlgItemTextW(dialog, IDOK, load_string(state, IDS_OK));
+    SetDlgItemTextW(dialog, IDCANCEL, load_string(state, IDS_CANCEL));
+    const auto id = format_string(L"%d", g_type->id);
+    SetDlgItemTextW(dialog, IDC_ELEMENT_ID, id ? id->c_str() : nullptr);
+    SetDlgItemTextW(dialog, IDC_ELEMENT_DESC, g_type->description);
+    SetDlgItemTextW(dialog, IDC_ELEMENT_FORMAT, g_type->message_format);
+    // Only the message is the user's to change.
+    EnableWindow(GetDlgItem(dialog, IDC_ELEMENT_ID), FALSE);
+    EnableWindow(GetDlgItem(dialog, IDC_ELEMENT_DESC), FALSE);
+    return TRUE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK element_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return on_init(dialog, *reinterpret_cast<const DialogParam*>(lparam));
+        case WM_COMMAND:
+            switch (LOWORD(wparam)) {
+                case IDOK:
+                    SendDlgItemMessageW(dialog, IDC_ELEMENT_FORMAT, WM_GETTEXT, kFormatLimit,
+                                        reinterpret_cast<LPARAM>(g_type->message_format));
+                    EndDialog(dialog, IDOK);
+                    return TRUE;
+                case IDCANCEL:
+                    EndDialog(dialog, IDCANCEL);
+                    return TRUE;
+                default:
+                    return FALSE;
+            }
+        default:
+            return FALSE;
+    }
+}

@@ -1,0 +1,268 @@
+#include "main_commands.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <new>
+
+#include "about_dialog.h"
+#include "camera_types.h"
+#include "dialog_param.h"
+#include "drive_dialog.h"
+#include "element_editor.h"
+#include "filter_dialog.h"
+#include "main_window.h"
+#include "resource.h"
+#include "show_file.h"
+#include "strings.h"
+
+namespace {
+
+// Room for a long path; the dialogs are told one less, for the terminator.
+constexpr DWORD kPathCapacity = 1025;
+
+// Long operations show the wait cursor until they end, however they end.
+class WaitCursor {
+  public:
+    WaitCursor() { begin_wait(); }
+    ~WaitCursor() { end_wait(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+HINSTANCE instance_of(const AppState& state) {
+    return static_cast<HINSTANCE>(state.instance);
+}
+
+void show_current_file_again() {
+    MainWindow& w = main_window();
+    if (!w.current_path) return;
+    WaitCursor wait;
+    show_speedcam_file(*w.current_path, w.status_bar);
+}
+
+// Clicking the button of the encoding in use reads the file again all the same.
+void change_encoding(HWND window, TextEncoding encoding) {
+    main_window().encoding = encoding;
+    show_current_file_again();
+    update_encoding_buttons(window);
+}
+
+void open_command(HWND window, InputFormat format) {
+    const std::optional<std::wstring> path = choose_speedcam_file(window);
+    if (path) open_speedcam_file(window, format, *path);
+}
+
+// Without OFN_FILEMUSTEXIST, which a save dialog must not have: with it the user could only
+// overwrite an existing speedcam.csv, never write a new one.
+void save_as(HWND window) {
+    std::wstring file(kPathCapacity, L'\0');
+    file.replace(0, 12, L"speedcam.csv");
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = window;
+    dialog.lpstrFilter = L"Nissan Connect (speedcam.csv)\0speedcam.csv\0";
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = kPathCapacity - 1;
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    if (!GetSaveFileNameW(&dialog)) return;
+    file.resize(wcsnlen(file.c_str(), file.size()));
+    export_and_report(window, file);
+}
+
+void drive_export(HWND window) {
+    const std::optional<std::wstring> path = run_drive_dialog(window, *main_window().state);
+    if (path) export_and_report(window, *path);
+}
+
+void filter_command(HWND window) {
+    AppState& state = *main_window().state;
+    DialogParam param{&state, nullptr};
+    if (DialogBoxParamW(instance_of(state), MAKEINTRESOURCEW(IDD_FILTER), window,
+                        filter_dialog_proc, reinterpret_cast<LPARAM>(&param)) == IDOK)
+        show_current_file_again();
+}
+
+void about_command(HWND window) {
+    AppState& state = *main_window().state;
+    DialogBoxParamW(instance_of(state), MAKEINTRESOURCEW(IDD_ABOUT), window, about_dialog_proc,
+                    reinterpret_cast<LPARAM>(&state));
+}
+
+CameraType* type_of_row(int row) {
+    const std::optional<LPARAM> payload = list_row_payload(main_window().types, row);
+    return payload && *payload != 0 ? reinterpret_cast<CameraType*>(*payload) : nullptr;
+}
+
+void edit_type(HWND window, int row) {
+    CameraType* type = type_of_row(row);
+    if (type == nullptr) return;
+    MainWindow& w = main_window();
+    DialogParam param{w.state, type};
+    if (DialogBoxParamW(instance_of(*w.state), MAKEINTRESOURCEW(IDD_ELEMENT), window,
+                        element_editor_proc, reinterpret_cast<LPARAM>(&param)) != IDOK)
+        return;
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = 4;
+    item.pszText = type->message_format;
+    SendMessageW(w.types.list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// Only a change that follows the user's click on a row reaches the type: the check states
+// the program sets while filling the list, and a space-bar toggle once the click's flag is
+// used up, change the box alone.
+void type_item_changed(const NMLISTVIEW& change) {
+    MainWindow& w = main_window();
+    if (change.iItem >= 0 && (change.uChanged & LVIF_STATE) != 0 && w.row_clicked) {
+        if (CameraType* type = type_of_row(change.iItem)) {
+            switch (change.uNewState & LVIS_STATEIMAGEMASK) {
+                case INDEXTOSTATEIMAGEMASK(1):
+                    type->export_enabled = 0;
+                    break;
+                case INDEXTOSTATEIMAGEMASK(2):
+                    type->export_enabled = 1;
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+    w.row_clicked = false;
+}
+
+void type_list_notify(HWND window, const NMHDR& header) {
+    switch (header.code) {
+        case NM_CLICK:
+            if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0)
+                main_window().row_clicked = true;
+            break;
+        case NM_DBLCLK: {
+            const int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+            if (row >= 0) edit_type(window, row);
+            break;
+        }
+        case LVN_ITEMCHANGED:
+            type_item_changed(reinterpret_cast<const NMLISTVIEW&>(header));
+            break;
+        default:
+            break;
+    }
+}
+
+INT_PTR run_command(HWND window, WORD id) {
+    switch (id) {
+        case IDCANCEL:
+        case IDM_EXIT:
+            EndDialog(window, id);
+            return TRUE;
+        case IDC_ENCODING_UTF16:
+        case IDC_ENCODING_UTF8:
+        case IDC_ENCODING_ANSI:
+            change_encoding(window, static_cast<TextEncoding>(id - IDC_ENCODING_UTF16));
+            return FALSE;
+        case IDM_OPEN_NAVITEL:
+            open_command(window, InputFormat::Navitel);
+            return FALSE;
+        case IDM_OPEN_IGO:
+            open_command(window, InputFormat::Igo);
+            return FALSE;
+        case IDM_SAVE_AS:
+            save_as(window);
+            return FALSE;
+        case IDM_PREPARE_DRIVE:
+            drive_export(window);
+            return FALSE;
+        case IDM_FILTER:
+            filter_command(window);
+            return FALSE;
+        case IDM_ABOUT:
+            about_command(window);
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR main_window_command(HWND window, WORD id) {
+    if (main_window().state == nullptr) return FALSE;
+    // A command that runs out of memory ends without effect; nothing may leave the procedure.
+    try {
+        return run_command(window, id);
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+}
+
+INT_PTR main_window_notify(HWND window, NMHDR& header) {
+    if (main_window().state == nullptr) return 0;
+    try {
+        if (header.idFrom == IDC_OBJECT_LIST && header.code == LVN_GETDISPINFOW)
+            object_list_display_info(reinterpret_cast<NMLVDISPINFOW&>(header));
+        else if (header.idFrom == IDC_TYPE_LIST)
+            type_list_notify(window, header);
+    } catch (const std::bad_alloc&) {
+    }
+    return 0;
+}
+
+std::optional<std::wstring> choose_speedcam_file(HWND owner) {
+    std::wstring file(kPathCapacity, L'\0');
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = L"Speedcam (speedcam.txt)\0speedcam.txt\0All files (*.*)\0*.*\0";
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = kPathCapacity - 1;
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+    file.resize(wcsnlen(file.c_str(), file.size()));
+    return file;
+}
+
+void open_speedcam_file(HWND, InputFormat format, const std::wstring& path) {
+    MainWindow& w = main_window();
+    AppState& state = *w.state;
+    {
+        WaitCursor wait;
+        // The save writes the section of the dialect still in force, so it comes first.
+        if (format != w.format) {
+            save_camera_types(state, state.type_config_path, w.format);
+            w.format = format;
+            load_camera_types(state, state.type_config_path, format);
+        }
+        show_speedcam_file(path, w.status_bar);
+    }
+    w.current_path = path;
+}
+
+ExportResult export_and_report(HWND window, const std::wstring& path) {
+    AppState& state = *main_window().state;
+    ExportResult result;
+    {
+        WaitCursor wait;
+        result = export_speedcam_csv(state, path);
+    }
+    switch (result) {
+        case ExportResult::Complete:
+            MessageBoxW(window, load_string(state, IDS_EXPORT_DONE), L"OK",
+                        MB_OK | MB_ICONINFORMATION);
+            break;
+        case ExportResult::Capped:
+            MessageBoxW(window,
+                        load_string(state, IDS_EXPORT_CAPPED,
+                                    static_cast<unsigned>(kExportSizeCap / (1024 * 1024))),
+                        L"OK", MB_OK | MB_ICONINFORMATION);
+            break;
+        default:
+            MessageBoxW(window, load_string(state, IDS_EXPORT_FAILED), L"Error",
+                        MB_OK | MB_ICONEXCLAMATION);
+            break;
+    }
+    return result;
+}

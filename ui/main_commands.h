@@ -1,0 +1,24 @@
+// What the main window does for its menu commands, encoding buttons and list notifications.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "app_state.h"
+#include "export.h"
+
+// WM_COMMAND and WM_NOTIFY of the main window; the values are the dialog procedure's result.
+INT_PTR main_window_command(HWND window, WORD id);
+INT_PTR main_window_notify(HWND window, NMHDR& header);
+
+// The open dialog for a speedcam file; nothing when the user cancels.
+std::optional<std::wstring> choose_speedcam_file(HWND owner);
+
+// What an open command does once a file is chosen: switches the camera-type table when the
+// dialect changes, shows the file, and makes it the current file even when it cannot be read.
+void open_speedcam_file(HWND window, InputFormat format, const std::wstring& path);
+
+// Writes the export under the wait cursor and tells the user how it went.
+ExportResult export_and_report(HWND window, const std::wstring& path);
