@@ -1,0 +1,53 @@
+#!/usr/bin/env python3
+"""Deterministic speedcam files of realistic shape for benchmarks.
+
+  generate.py DIALECT ROWS ENCODING EOL OUT [--unicsv OUT.csv]
+
+DIALECT navitel or igo; ENCODING utf8 or cp1251; EOL lf or crlf. Navitel rows carry a
+Cyrillic comment in about a third of the lines; iGO rows follow the indexed Russian export
+(IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION). --unicsv also writes the same points as a GPSBabel
+unicsv file (lon,lat,name) for the peer comparison.
+"""
+import random
+import sys
+
+NAVITEL_TYPES = [1, 1, 1, 2, 3, 4, 5, 100, 101, 102, 103, 104]
+IGO_TYPES = [192, 192, 192, 68, 227, 199, 194, 198, 215]
+STREETS = ["Тверская улица", "Садовое кольцо", "МКАД", "Невский проспект", "Ленинский проспект",
+           "КАД, внешнее кольцо", "трасса М-11", "у школы № 5", "перекресток с ул. Мира"]
+
+
+def main():
+    dialect, rows, encoding, eol, out = sys.argv[1:6]
+    unicsv = sys.argv[7] if len(sys.argv) > 7 and sys.argv[6] == "--unicsv" else None
+    rows = int(rows)
+    newline = "\r\n" if eol == "crlf" else "\n"
+    rnd = random.Random(20261206 + rows)
+    lines = []
+    points = []
+    if dialect == "navitel":
+        lines.append("IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION,COMMENT")
+    else:
+        lines.append("IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION")
+    for i in range(rows):
+        x = f"{rnd.uniform(19.9, 158.7):.7f}"
+        y = f"{rnd.uniform(42.0, 69.5):.7f}"
+        speed = rnd.choice([0, 40, 60, 60, 80, 90, 110])
+        direction = rnd.randrange(360)
+        if dialect == "navitel":
+            t = rnd.choice(NAVITEL_TYPES)
+            comment = "," + rnd.choice(STREETS) if rnd.random() < 0.33 else ""
+            lines.append(f"{i + 1},{x},{y},{t},{speed},1,{direction}{comment}")
+        else:
+            t = rnd.choice(IGO_TYPES)
+            lines.append(f"{i + 3},{x},{y},{t},{speed},1,{direction}")
+        points.append((x, y, f"Камера {speed}"))
+    with open(out, "wb") as f:
+        f.write((newline.join(lines) + newline).encode(encoding))
+    if unicsv:
+        with open(unicsv, "wb") as f:
+            f.write(("lon,lat,name\n" + "".join(f"{x},{y},{n}\n" for x, y, n in points)).encode())
+
+
+if __name__ == "__main__":
+    main()
