@@ -9,6 +9,17 @@
 
 #include "app_state.h"
 
+// The three questions the dialog asks Windows about each drive letter. A stick's file system
+// and size cannot be faked on a test machine, so tests hand in their own answers here; the
+// program always asks Windows.
+struct DriveQueries {
+    decltype(&GetDriveTypeW) drive_type = GetDriveTypeW;
+    decltype(&GetVolumeInformationW) volume_information = GetVolumeInformationW;
+    decltype(&GetDiskFreeSpaceExW) disk_free_space = GetDiskFreeSpaceExW;
+};
+
 // Runs the dialog modally over `owner`. The path of speedcam.csv on the prepared drive when
 // the user confirmed a suitable drive; nothing when the dialog was cancelled.
 std::optional<std::wstring> run_drive_dialog(HWND owner, AppState& state);
+std::optional<std::wstring> run_drive_dialog(HWND owner, AppState& state,
+                                             const DriveQueries& queries);
