@@ -47,7 +47,7 @@ class BlockList {
         const std::size_t block = block_of(count_);
         try {
             if (block == blocks_.size())
-                blocks_.push_back(std::make_unique<T[]>(block == 0 ? FirstBlock : BlockSize));
+                blocks_.push_back(std::make_unique_for_overwrite<T[]>(block == 0 ? FirstBlock : BlockSize));
         } catch (const std::bad_alloc&) {
             return nullptr;
         }
