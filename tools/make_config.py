@@ -74,7 +74,9 @@ def section(name, types):
 
 
 def main():
-    lines = section("Navitel", NAVITEL) + [""] + section("IGO", IGO)
+    # No blank line between sections: the Windows profile functions under Wine drop blank
+    # lines when they save, and the file should stay byte for byte what it was.
+    lines = section("Navitel", NAVITEL) + section("IGO", IGO)
     text = "\r\n".join(lines) + "\r\n"
     out = pathlib.Path(__file__).resolve().parent.parent / "resources" / "Config.txt"
     out.write_bytes(b"\xff\xfe" + text.encode("utf-16-le"))
