@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes PNG screenshots of Orvane under a virtual X display: the terms dialog, the empty main
-# window at its template size, and the main window opened enlarged from a saved rectangle.
+# window at its template size, the main window opened enlarged from a saved rectangle, the
+# main window with a loaded file, and the filter, element editor and about dialogs.
 #   tools/screenshots.sh [output folder]     (default: build/screenshots)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -87,4 +88,38 @@ run_program "$out/main-template.png" "$out/terms.png"
 
 printf '[GlobalParam]\r\nWindow=%s\r\n' "$(window_block 40 30 1240 930)" > "$run/Orvane.ini"
 run_program "$out/main-enlarged.png"
+
+# A loaded file and each dialog of the main window, reached through the menu and the mouse.
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -municode -static "$root/tools/ui_probe.cpp" \
+    -o "$run/ui_probe.exe"
+cp "$root/tests/data/navitel_lf.txt" "$run/speedcam.txt"
+keys() { xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true; shift; xdotool key --delay 80 "$@"; }
+# Opens a dialog with the given keys or command, shoots it and closes it with Escape.
+shoot_dialog() {
+    local title=$1 png=$2 dialog
+    dialog=$(wait_window "$title")
+    shoot "$dialog" "$png"
+    keys "$dialog" Escape
+}
+rm -f "$run/Orvane.ini"
+wine "$run/Orvane.exe" >/dev/null 2>&1 &
+pid=$!
+keys "$(wait_window 'Условия использования')" Return
+main=$(wait_window 'Orvane')
+keys "$main" F10 Down Right Return
+opened=$(wait_window 'Открыть')
+sleep 0.3
+xdotool type --delay 20 "$(echo "Z:$run/speedcam.txt" | tr / '\\')"
+keys "$opened" Return
+sleep 1
+shoot "$main" "$out/main-loaded.png"
+keys "$main" F10 Right Down Return
+shoot_dialog 'Настройка фильтра' "$out/filter.png"
+keys "$main" F10 Right Right Down Return
+shoot_dialog 'О программе...' "$out/about.png"
+read -r x y < <(wine "$run/ui_probe.exe" box Orvane 2>/dev/null | tr -d '\r')
+xdotool mousemove --sync $((x + 40)) "$y" click --repeat 2 --delay 60 1
+shoot_dialog 'Редактор элемента' "$out/element-editor.png"
+keys "$main" Escape
+wait "$pid"
 echo "screenshots in $out"
