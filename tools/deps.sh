@@ -2,7 +2,7 @@
 # Installs what building and testing need, on Debian 12, when it is missing. Needs root.
 set -euo pipefail
 
-packages=(g++ cmake ninja-build libgtest-dev googletest locales clang libclang-rt-14-dev
+packages=(g++ python3 cmake ninja-build libgtest-dev googletest locales clang libclang-rt-14-dev
           g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth xdotool imagemagick x11-utils)
 missing=()
 for p in "${packages[@]}"; do

@@ -3,8 +3,8 @@
 #   dist/Orvane-<version>-win64.zip  (Orvane.exe, orvane-convert.exe, Config.txt, ПРОЧТИ.txt,
 #                                     LICENSE.txt)
 # Two runs on one commit give the same bytes: the build tree is made afresh, the linker
-# writes no time stamp into the programs, and every zip entry has the commit's date, a fixed
-# mode and a fixed place.
+# strips the programs and writes no time stamp into them (a separate strip would add one),
+# and every zip entry has the commit's date, a fixed mode and a fixed place.
 #   tools/release.sh [output folder]     (default: dist)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,13 +26,12 @@ echo "== build release $version"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$root=." \
-    -DCMAKE_EXE_LINKER_FLAGS="-Wl,--no-insert-timestamp" >/dev/null
+    -DCMAKE_EXE_LINKER_FLAGS="-s -Wl,--no-insert-timestamp" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target Orvane orvane-convert
 
 stage=$build/stage
 mkdir -p "$stage"
 cp "$build/app/Orvane.exe" "$build/cli/orvane-convert.exe" "$stage/"
-x86_64-w64-mingw32-strip --strip-unneeded "$stage/Orvane.exe" "$stage/orvane-convert.exe"
 cp resources/Config.txt "$stage/Config.txt"
 # Plain-text files for Notepad: a byte-order mark and CR LF line ends.
 to_notepad() { { printf '\xEF\xBB\xBF'; sed 's/\r$//; s/$/\r/' "$1"; } > "$2"; }
