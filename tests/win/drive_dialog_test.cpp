@@ -245,6 +245,7 @@ TEST_F(DriveDialogTest, ListsRemovableDrivesWithSizeAndSuitabilityColours) {
         {L'L', DRIVE_REMOVABLE, L"", L"FAT32", 8 * kGiB - 1024},
         {L'M', DRIVE_REMOVABLE, L"", L"FAT", kNoSize},  // counts as empty
         {L'N', DRIVE_CDROM, L"", L"CDFS", kGiB},
+        {L'O', DRIVE_REMOVABLE, L"", L"FAT", 1ull << 63},  // must not wrap round to small
     };
     const std::pair<const wchar_t*, COLORREF> expected[] = {
         {L"E:\\|NISSAN|FAT32|~ 7 Gb", kGreen},
@@ -256,6 +257,7 @@ TEST_F(DriveDialogTest, ListsRemovableDrivesWithSizeAndSuitabilityColours) {
         {L"K:\\|-|FAT32|~ 8 Gb", kRed},
         {L"L:\\|-|FAT32|~ 7 Gb", kGreen},
         {L"M:\\|-|FAT|-", kGreen},
+        {L"O:\\|-|FAT|~ 8589934592 Gb", kRed},
     };
     const std::pair window{COLORREF{CLR_DEFAULT}, GetSysColor(COLOR_WINDOW)};
     const std::pair selection{GetSysColor(COLOR_HIGHLIGHTTEXT), GetSysColor(COLOR_HIGHLIGHT)};
