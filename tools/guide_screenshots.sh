@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# The pictures of the Russian user guide, docs/ru/img/*.png, taken from the release build
+# under Wine in a virtual X display, with the bundled example and the default camera table:
+# the terms, the loaded example, the same file read in the wrong encoding, the export menu,
+# the message editor, the area filter for Moscow and its result, and the drive dialog.
+#   tools/guide_screenshots.sh [output folder]     (default: docs/ru/img)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$root/docs/ru/img}")
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-guide}
+
+if [ -z "${ORVANE_IN_XVFB:-}" ]; then
+    [ -f "$root/build/release/app/Orvane.exe" ] || "$root/tools/release.sh" >/dev/null
+    source "$root/tools/wine-env.sh"
+    wine_prefix_ready
+    env ORVANE_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$out"
+    # The drive dialog, with sticks of each kind, comes from its own script.
+    "$root/tools/screenshot_drive.sh" "$out"
+    echo "guide pictures in $out"
+    exit 0
+fi
+
+source "$root/tools/wine-env.sh"
+wine_server_start
+trap wine_server_stop EXIT
+trap 'echo "guide screenshots: failed at line $LINENO" >&2' ERR
+
+mkdir -p "$out"
+# Inside the prefix, so that the status bar shows a path a driver would have.
+run=$WINEPREFIX/drive_c/Orvane
+maps=$WINEPREFIX/drive_c/maps
+rm -rf "$run" "$maps" && mkdir -p "$run" "$maps"
+cp "$root/build/release/app/Orvane.exe" "$root/resources/Config.txt" "$run/"
+cp "$root/examples/speedcam.txt" "$maps/speedcam.txt"
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -municode -static -DUNICODE -D_UNICODE \
+    "$root/tools/ui_probe.cpp" -o "$run/ui_probe.exe"
+probe() { wine "$run/ui_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+wait_window() {
+    local id
+    for _ in $(seq 150); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        sleep 0.1
+    done
+    echo "window '$1' did not appear" >&2
+    return 1
+}
+keys() { xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true; shift; xdotool key --delay 80 "$@"; }
+# Saves the window's area of the screen; extra height takes in a menu that hangs below.
+shoot() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    sleep 0.6
+    import -window root -crop "${WIDTH}x$((HEIGHT + ${3:-0}))+${X}+${Y}" +repage "$2"
+    echo "$2 (${WIDTH}x${HEIGHT})"
+}
+# Clicks the middle of control ID of the window with this title.
+click() {
+    local l t r b
+    read -r l t r b < <(probe rect "$1" "$2")
+    xdotool mousemove --sync $(((l + r) / 2)) $(((t + b) / 2)) click 1
+}
+# Replaces the text of edit control ID.
+type_into() {
+    click "$1" "$2"
+    xdotool key End shift+Home BackSpace
+    xdotool type --delay 20 "$3"
+}
+
+wine "$run/Orvane.exe" >/dev/null 2>&1 &
+pid=$!
+terms=$(wait_window 'Условия использования')
+shoot "$terms" "$out/terms.png"
+keys "$terms" Return
+main=$(wait_window 'Orvane')
+
+# Файл > Открыть SpeedCam > Формат Navitel, then the example.
+keys "$main" F10 Down Right Return
+opened=$(wait_window 'Открыть')
+sleep 0.3
+xdotool type --delay 20 'C:\maps\speedcam.txt'
+keys "$opened" Return
+for _ in $(seq 50); do [ "$(probe rows Orvane 1000)" = 14 ] && break; sleep 0.1; done
+shoot "$main" "$out/main-loaded.png"
+
+# The UTF-8 example read as ANSI: the comments turn to nonsense, the case the guide's
+# encoding advice is for. Then back to UTF-8.
+click Orvane 1009
+sleep 1
+shoot "$main" "$out/wrong-encoding.png"
+click Orvane 1008
+sleep 1
+for _ in $(seq 50); do [ "$(probe rows Orvane 1000)" = 14 ] && break; sleep 0.1; done
+
+# The export menu, unfolded: Файл > Экспорт для Nissan Connect.
+keys "$main" F10 Down Down Right
+shoot "$main" "$out/menu-export.png"
+xdotool key Escape Escape Escape
+
+# The message editor of the first type, opened by a double click on its name.
+read -r x y < <(probe box Orvane)
+xdotool mousemove --sync $((x + 40)) "$y" click --repeat 2 --delay 60 1
+editor=$(wait_window 'Редактор элемента')
+shoot "$editor" "$out/element-editor.png"
+keys "$editor" Escape
+
+# The area filter with the rectangle around Moscow.
+keys "$main" F10 Right Down Return
+filter=$(wait_window 'Настройка фильтра')
+type_into 'Настройка фильтра' 1013 37.3
+type_into 'Настройка фильтра' 1014 55.9
+type_into 'Настройка фильтра' 1017 37.9
+type_into 'Настройка фильтра' 1018 55.5
+shoot "$filter" "$out/filter.png"
+keys "$filter" Return
+# Nine of the fourteen objects lie inside; the status bar says the filter is on.
+for _ in $(seq 50); do [ "$(probe rows Orvane 1000)" = 9 ] && break; sleep 0.1; done
+shoot "$main" "$out/main-filtered.png"
+
+keys "$main" Escape
+wait "$pid"
