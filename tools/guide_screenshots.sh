@@ -21,6 +21,7 @@ if [ -z "${ORVANE_IN_XVFB:-}" ]; then
 fi
 
 source "$root/tools/wine-env.sh"
+source "$root/tools/xdo.sh"
 wine_server_start
 trap wine_server_stop EXIT
 trap 'echo "guide screenshots: failed at line $LINENO" >&2' ERR
@@ -32,27 +33,14 @@ maps=$WINEPREFIX/drive_c/maps
 rm -rf "$run" "$maps" && mkdir -p "$run" "$maps"
 cp "$root/build/release/app/Orvane.exe" "$root/resources/Config.txt" "$run/"
 cp "$root/examples/speedcam.txt" "$maps/speedcam.txt"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -municode -static -DUNICODE -D_UNICODE \
-    "$root/tools/ui_probe.cpp" -o "$run/ui_probe.exe"
-probe() { wine "$run/ui_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+build_probe "$WINEPREFIX/drive_c/ui_probe.exe"
 
-wait_window() {
-    local id
-    for _ in $(seq 150); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        sleep 0.1
-    done
-    echo "window '$1' did not appear" >&2
-    return 1
-}
-keys() { xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true; shift; xdotool key --delay 80 "$@"; }
-# Saves the window's area of the screen; extra height takes in a menu that hangs below.
+# Saves the window's area of the screen, with any menu unfolded inside it.
 shoot() {
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$1")"
     sleep 0.6
-    import -window root -crop "${WIDTH}x$((HEIGHT + ${3:-0}))+${X}+${Y}" +repage "$2"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
     echo "$2 (${WIDTH}x${HEIGHT})"
 }
 # Clicks the middle of control ID of the window with this title.
@@ -81,7 +69,7 @@ opened=$(wait_window 'Открыть')
 sleep 0.3
 xdotool type --delay 20 'C:\maps\speedcam.txt'
 keys "$opened" Return
-for _ in $(seq 50); do [ "$(probe rows Orvane 1000)" = 14 ] && break; sleep 0.1; done
+wait_rows 1000 14
 shoot "$main" "$out/main-loaded.png"
 
 # The UTF-8 example read as ANSI: the comments turn to nonsense, the case the guide's
@@ -91,7 +79,6 @@ sleep 1
 shoot "$main" "$out/wrong-encoding.png"
 click Orvane 1008
 sleep 1
-for _ in $(seq 50); do [ "$(probe rows Orvane 1000)" = 14 ] && break; sleep 0.1; done
 
 # The export menu, unfolded: Файл > Экспорт для Nissan Connect.
 keys "$main" F10 Down Down Right
@@ -115,7 +102,7 @@ type_into 'Настройка фильтра' 1018 55.5
 shoot "$filter" "$out/filter.png"
 keys "$filter" Return
 # Nine of the fourteen objects lie inside; the status bar says the filter is on.
-for _ in $(seq 50); do [ "$(probe rows Orvane 1000)" = 9 ] && break; sleep 0.1; done
+wait_rows 1000 9
 shoot "$main" "$out/main-filtered.png"
 
 keys "$main" Escape

@@ -49,6 +49,7 @@ zip=$1
 export WINEPREFIX
 WINEPREFIX=$(mktemp -d /tmp/orvane-release-prefix.XXXXXX)
 source "$root/tools/wine-env.sh"
+source "$root/tools/xdo.sh"
 cleanup() { wine_server_stop; rm -rf "$WINEPREFIX"; }
 trap cleanup EXIT
 trap 'echo "release test: failed at line $LINENO" >&2' ERR
@@ -61,11 +62,9 @@ tools=$WINEPREFIX/drive_c/tools
 mkdir -p "$app" "$maps" "$tools"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$app"
 cp "$root/examples/speedcam.txt" "$maps/speedcam.txt"
-flags=(-std=c++20 -O2 -Wall -Wextra -Werror -municode -static -DUNICODE -D_UNICODE)
-x86_64-w64-mingw32-g++-posix "${flags[@]}" "$root/tools/ui_probe.cpp" -o "$tools/ui_probe.exe"
-x86_64-w64-mingw32-g++-posix "${flags[@]}" "$root/tools/version_probe.cpp" -lversion \
-    -o "$tools/version_probe.exe"
-probe() { wine 'C:\tools\ui_probe.exe' "$@" 2>/dev/null | tr -d '\r'; }
+build_probe "$tools/ui_probe.exe"
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -static \
+    -DUNICODE -D_UNICODE "$root/tools/version_probe.cpp" -lversion -o "$tools/version_probe.exe"
 
 # What Explorer's Details tab shows.
 wine 'C:\tools\version_probe.exe' 'C:\Orvane\Orvane.exe' 2>/dev/null | tr -d '\r' > "$tools/version.txt"
@@ -75,18 +74,6 @@ for line in 'FileVersion=1.0.0.0' '041904B0/ProductName=Orvane' '041904B0/Produc
     '000004B0/ProductName=Orvane' '000004B0/FileVersion=1.0.0.0'; do
     grep -qxF "$line" "$tools/version.txt" || { echo "version information lacks '$line'" >&2; exit 1; }
 done
-
-wait_window() {
-    local id
-    for _ in $(seq 150); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        sleep 0.1
-    done
-    echo "window '$1' did not appear" >&2
-    return 1
-}
-keys() { xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true; shift; xdotool key --delay 80 "$@"; }
 
 wine 'C:\Orvane\Orvane.exe' >/dev/null 2>&1 &
 pid=$!
@@ -101,12 +88,8 @@ open=$(wait_window 'Открыть')
 sleep 0.3
 xdotool type --delay 20 'C:\maps\speedcam.txt'
 keys "$open" Return
-for _ in $(seq 50); do
-    [ "$(probe rows Orvane 1000)" = 14 ] && break
-    sleep 0.1
-done
+wait_rows 1000 14
 echo "objects: $(probe rows Orvane 1000), types: $(probe rows Orvane 1001), ticked: $(probe checked Orvane 1001)"
-[ "$(probe rows Orvane 1000)" = 14 ]
 # The default table exports the five camera types and leaves the road signs out.
 [ "$(probe checked Orvane 1001)" = 111110000 ]
 
