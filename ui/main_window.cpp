@@ -192,6 +192,8 @@ void on_destroy(HWND window) {
     AppState& state = *w.state;
     store_column_widths(w.objects.list, state.list1_widths);
     store_column_widths(w.types.list, state.list2_widths);
+    // The object list has no rows of its own, only a count; nothing of it is to be freed.
+    SendMessageW(w.objects.list, LVM_SETITEMCOUNT, 0, 0);
     list_release(w.objects);
     list_release(w.types);
     RECT rect = {};

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 #include "main_window.h"
@@ -51,22 +50,10 @@ void set_cell(HWND list, int row, int column, const wchar_t* text) {
     SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-// Every row is inserted once, with its record as payload; its cells are drawn from the record
-// on demand, so a country file costs one message per object instead of one per cell.
-void fill_objects(ListControl& objects, AppState& state) {
-    const std::uint32_t count = state.records.size();
-    SendMessageW(objects.list, LVM_SETITEMCOUNT, count, 0);
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.pszText = LPSTR_TEXTCALLBACKW;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        std::unique_ptr<RowData> data = row_data_new(objects);
-        if (data) data->payload = reinterpret_cast<LPARAM>(&state.records[i]);
-        item.iItem = static_cast<int>(i);
-        item.lParam = reinterpret_cast<LPARAM>(data.get());
-        if (SendMessageW(objects.list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) >= 0)
-            data.release();
-    }
+// The object list holds no rows of its own: it asks for each visible cell, and the record
+// behind row i is the i-th record, so a country file costs one message, not one per object.
+void fill_objects(ListControl& objects, const AppState& state) {
+    SendMessageW(objects.list, LVM_SETITEMCOUNT, state.records.size(), 0);
 }
 
 // One row per type met, counted in memory and written once. The check box is set after the
@@ -148,7 +135,7 @@ void show_speedcam_file(const std::wstring& path, HWND status_bar) {
     RedrawOff objects_redraw(w.objects.list);
     RedrawOff types_redraw(w.types.list);
     // The rows point into the record list, so they go before the reader replaces it.
-    list_clear(w.objects);
+    SendMessageW(w.objects.list, LVM_SETITEMCOUNT, 0, 0);
     list_clear(w.types);
     if (!read_speedcam_file(state, path, encoding, format)) return;
 
@@ -161,9 +148,11 @@ void object_list_display_info(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) return;
     CellText cell(item.pszText, item.cchTextMax);
-    const std::optional<LPARAM> payload = list_row_payload(main_window().objects, item.iItem);
-    if (!payload || *payload == 0) return;
-    const SpeedcamRecord& record = *reinterpret_cast<const SpeedcamRecord*>(*payload);
+    const AppState* state = main_window().state;
+    if (state == nullptr || item.iItem < 0 ||
+        static_cast<std::uint32_t>(item.iItem) >= state->records.size())
+        return;
+    const SpeedcamRecord& record = state->records[static_cast<std::size_t>(item.iItem)];
     switch (item.iSubItem) {
         case 0:
             cell.put(record.x_text);

@@ -65,7 +65,7 @@ constexpr DWORD kBox = WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY;
 
 TEST(Templates, MainWindowMatchesItsTableExactly) {
     expect_template(IDD_MAIN, 0x80CF0048, kExact, 523, 230,
-                    {{1000, L"SysListView32", 18, 66, 270, 132, 0x5081080D},
+                    {{1000, L"SysListView32", 18, 66, 270, 132, 0x5081180D},
                      {1001, L"SysListView32", 318, 51, 186, 150, 0x5081080D},
                      {1003, L"Button", 9, 6, 288, 204, 0x50000007},
                      {1004, L"Static", 18, 21, 204, 36, 0x50020000},
