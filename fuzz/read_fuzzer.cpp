@@ -7,24 +7,9 @@
 #include "fuzz_support.h"
 #include "parser.h"
 #include "reader.h"
+#include "whole_file_reader.h"
 
 namespace {
-
-AppState read_whole(std::string_view bytes, TextEncoding encoding, InputFormat format,
-                    const AreaFilter& area) {
-    AppState state;
-    state.filter.area = area;
-    std::wstring text;
-    decode_text(bytes, encoding, text);
-    std::wstring_view rest(text);
-    if (!rest.empty() && rest.front() == 0xFEFF) rest.remove_prefix(1);
-    while (!rest.empty()) {
-        const std::size_t end = std::min(rest.find_first_of(L"\r\n"), rest.size());
-        if (end > 0) parse_speedcam_line(state, rest.substr(0, end), format);
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
-    return state;
-}
 
 bool numeric_text(const wchar_t* text) {
     const std::size_t n = wcsnlen(text, 32);
@@ -66,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(x > area.west && x < area.east && y < area.north && y > area.south);
         }
     }
-    const AppState whole = read_whole(bytes, encoding, format, area);
+    const AppState whole = read_whole_file(bytes, encoding, format, area);
     FUZZ_CHECK(whole.records.size() == state.records.size());
     for (std::size_t i = 0; i < state.records.size(); ++i)
         FUZZ_CHECK(same_record(whole.records[i], state.records[i]));

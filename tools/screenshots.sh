@@ -30,17 +30,7 @@ rm -rf "$run" && mkdir -p "$run"
 cp "$root/build/win/app/Orvane.exe" "$run/"
 [ -f "$root/resources/Config.txt" ] && cp "$root/resources/Config.txt" "$run/"
 
-# Waits for a top-level window with exactly this title and prints its X id.
-wait_window() {
-    local id
-    for _ in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        sleep 0.1
-    done
-    echo "window '$1' did not appear" >&2
-    return 1
-}
+source "$root/tools/xdo.sh"
 
 # Saves the window's area of the screen.
 shoot() {
@@ -90,10 +80,8 @@ printf '[GlobalParam]\r\nWindow=%s\r\n' "$(window_block 40 30 1240 930)" > "$run
 run_program "$out/main-enlarged.png"
 
 # A loaded file and each dialog of the main window, reached through the menu and the mouse.
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -municode -static "$root/tools/ui_probe.cpp" \
-    -o "$run/ui_probe.exe"
+build_probe "$run/ui_probe.exe"
 cp "$root/tests/data/navitel_lf.txt" "$run/speedcam.txt"
-keys() { xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true; shift; xdotool key --delay 80 "$@"; }
 # Opens a dialog with the given keys or command, shoots it and closes it with Escape.
 shoot_dialog() {
     local title=$1 png=$2 dialog

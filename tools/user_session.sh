@@ -16,22 +16,9 @@ cp "$build/app/Orvane.exe" "$run/"
 cp "$root/tests/data/golden_config.txt" "$run/Config.txt"
 cp "$root/tests/data/navitel_lf.txt" "$run/in/speedcam.txt"
 # The probe only reads window positions and texts; it sends nothing.
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -municode -static -DUNICODE -D_UNICODE \
-    "$root/tools/ui_probe.cpp" -o "$run/ui_probe.exe"
-probe() { wine "$run/ui_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+source "$root/tools/xdo.sh"
+build_probe "$run/ui_probe.exe"
 winpath() { echo "Z:$1" | tr / '\\'; }
-
-wait_window() {
-    local id
-    for _ in $(seq 150); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
-        if [ -n "$id" ]; then echo "$id"; return 0; fi
-        sleep 0.1
-    done
-    echo "window '$1' did not appear" >&2
-    return 1
-}
-keys() { xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true; shift; xdotool key --delay 80 "$@"; }
 
 wine "$run/Orvane.exe" >/dev/null 2>&1 &
 pid=$!

@@ -11,6 +11,7 @@
 #include "parser.h"
 #include "reader.h"
 #include "test_support.h"
+#include "whole_file_reader.h"
 
 namespace {
 
@@ -186,21 +187,6 @@ TEST(BigInput, OverlongLinesAreCutWithoutLosingTheirNeighbours) {
 
 namespace {
 
-// The plain way to read a file: decode it whole, drop a leading mark, cut at every line end.
-AppState read_whole(const std::string& bytes, TextEncoding encoding, InputFormat format) {
-    AppState state;
-    std::wstring text;
-    decode_text(bytes, encoding, text);
-    std::wstring_view rest(text);
-    if (!rest.empty() && rest.front() == 0xFEFF) rest.remove_prefix(1);
-    while (!rest.empty()) {
-        const std::size_t end = std::min(rest.find_first_of(L"\r\n"), rest.size());
-        if (end > 0) parse_speedcam_line(state, rest.substr(0, end), format);
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
-    return state;
-}
-
 bool same_records(const AppState& a, const AppState& b) {
     if (a.records.size() != b.records.size()) return false;
     for (std::size_t i = 0; i < a.records.size(); ++i)
@@ -225,7 +211,7 @@ TEST(BlockBoundaries, TinyBlocksReadLikeTheWholeFile) {
                         TextEncoding::Utf8);
     test::TempDir dir;
     for (const auto& [bytes, encoding] : inputs) {
-        const AppState expected = read_whole(bytes, encoding, InputFormat::Navitel);
+        const AppState expected = read_whole_file(bytes, encoding, InputFormat::Navitel);
         ASSERT_GT(expected.records.size(), 0u);
         test::write_bytes(dir.file("in.txt"), bytes);
         for (std::size_t block = 1; block <= 40; ++block) {
