@@ -22,44 +22,24 @@ using wintest::window_text;
 
 namespace {
 
-// While a command runs a modal dialog or message box, a thread timer hands it to `act`,
-// which must end it. Returns whether one appeared; a dialog left open is cancelled after 10 s.
-std::function<void(HWND)>* g_act = nullptr;
-HWND g_owner = nullptr;
-DWORD g_start = 0;
-
-HWND owned_dialog() {
-    HWND found = nullptr;
+// The first visible window of this thread that `owner` owns: a dialog or message box.
+HWND owned_by(HWND owner) {
+    std::pair<HWND, HWND> search{owner, nullptr};
     EnumThreadWindows(
         GetCurrentThreadId(),
-        [](HWND window, LPARAM out) -> BOOL {
-            if (GetWindow(window, GW_OWNER) != g_owner || !IsWindowVisible(window)) return TRUE;
-            *reinterpret_cast<HWND*>(out) = window;
+        [](HWND window, LPARAM p) -> BOOL {
+            auto& [wanted, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(p);
+            if (GetWindow(window, GW_OWNER) != wanted || !IsWindowVisible(window)) return TRUE;
+            found = window;
             return FALSE;
         },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
-void CALLBACK on_timer(HWND, UINT, UINT_PTR timer, DWORD) {
-    const HWND dialog = owned_dialog();
-    if (dialog == nullptr) return;
-    if (g_act == nullptr) {
-        if (GetTickCount() - g_start > 10000) PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-        return;
-    }
-    KillTimer(nullptr, timer);
-    std::exchange(g_act, nullptr)->operator()(dialog);
-}
-
-bool with_dialog(HWND owner, std::function<void(HWND)> act, const std::function<void()>& start) {
-    g_act = &act, g_owner = owner, g_start = GetTickCount();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, on_timer);
-    start();
-    const bool appeared = g_act == nullptr;
-    KillTimer(nullptr, timer);
-    g_act = nullptr;
-    return appeared;
+bool with_dialog(HWND owner, const std::function<void(HWND)>& act,
+                 const std::function<void()>& start) {
+    return wintest::while_running([owner] { return owned_by(owner); }, act, start);
 }
 
 void press(HWND dialog, int button) {

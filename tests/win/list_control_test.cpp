@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <tuple>
+#include <utility>
+
 #include "list_control.h"
 #include "resource.h"
 
@@ -62,55 +65,38 @@ class ListTest : public testing::Test {
     ListControl control_;
 };
 
-TEST_F(ListTest, NewRowsTakeTheColoursReadAtAttach) {
-    EXPECT_EQ(control_.selected_text, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    EXPECT_EQ(control_.selected_back, GetSysColor(COLOR_HIGHLIGHT));
-    EXPECT_EQ(control_.default_text, CLR_DEFAULT);
-    EXPECT_EQ(control_.default_back, GetSysColor(COLOR_WINDOW));
-    ASSERT_EQ(list_append_row(control_, L"E:\\"), 0);
-    ASSERT_EQ(list_append_row(control_, L"F:\\"), 1);
-    ASSERT_NE(data(1), nullptr);
-    EXPECT_EQ(data(1)->text_ref, &control_.default_text);
-    EXPECT_EQ(data(1)->back_ref, &control_.default_back);
-    EXPECT_EQ(data(1)->highlight, 1);
-    EXPECT_EQ(list_row_payload(control_, 1), LPARAM{0});
-}
-
+// Row data is made on first use and shared by payload and colours: setting one must keep the
+// other, and clearing or releasing the list must leave nothing pointing at freed data.
 TEST_F(ListTest, PayloadAndColoursChangeIndependently) {
-    const COLORREF green = RGB(200, 255, 200);
-    const COLORREF black = 0;
+    const COLORREF green = RGB(200, 255, 200), black = 0;
     const int row = list_append_row(control_, L"");
+    ASSERT_NE(data(row), nullptr);
+    EXPECT_EQ(data(row)->highlight, 1);
     ASSERT_TRUE(list_set_row_colors(control_, row, &black, &green));
     ASSERT_TRUE(list_set_row_payload(control_, 'E', row));
-    EXPECT_EQ(data(row)->back_ref, &green);  // the payload kept the colours
+    EXPECT_EQ(data(row)->back_ref, &green);
     ASSERT_TRUE(list_set_row_colors(control_, row, nullptr, nullptr));
     EXPECT_EQ(data(row)->text_ref, &control_.default_text);
     EXPECT_EQ(data(row)->back_ref, &control_.default_back);
-    EXPECT_EQ(list_row_payload(control_, row), LPARAM{'E'});  // the colours kept the payload
+    EXPECT_EQ(list_row_payload(control_, row), LPARAM{'E'});
 
     // A row inserted without data gets it on first use; a row that does not exist is refused.
     const int bare = append_without_data();
     EXPECT_FALSE(list_row_payload(control_, bare));
     ASSERT_TRUE(list_set_row_colors(control_, bare, nullptr, &green));
-    EXPECT_EQ(data(bare)->text_ref, &control_.default_text);
     EXPECT_EQ(list_row_payload(control_, bare), LPARAM{0});
     EXPECT_FALSE(list_set_row_payload(control_, 5, bare + 1));
     EXPECT_FALSE(list_set_row_colors(control_, -1, nullptr, nullptr));
     EXPECT_FALSE(list_row_payload(control_, bare + 1));
-}
 
-TEST_F(ListTest, ClearEmptiesTheListAndReleaseKeepsTheRows) {
-    list_clear(control_);  // an empty list is fine
-    for (int i = 0; i < 3; ++i)
-        list_set_row_payload(control_, i + 1, list_append_row(control_, L""));
     append_without_data();
     list_clear(control_);
     EXPECT_EQ(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0), 0);
-
+    list_clear(control_);  // an empty list is fine
     list_append_row(control_, L"");
     list_release(control_);
     EXPECT_EQ(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0), 1);
-    EXPECT_FALSE(list_row_payload(control_, 0));  // nothing points at freed data
+    EXPECT_FALSE(list_row_payload(control_, 0));
 }
 
 NMLVCUSTOMDRAW draw_request(HWND list, DWORD stage, int row, int column, LPARAM param) {
@@ -160,24 +146,15 @@ TEST_F(ListTest, CustomDrawColourTable) {
     // A row data whose references are null counts as the list's defaults.
     RowData null_refs{nullptr, nullptr, 0, 0};
 
-    struct Colours {
-        COLORREF text, back;
-        bool operator==(const Colours&) const = default;
-    };
+    using Colours = std::pair<COLORREF, COLORREF>;
     const Colours defaults{control_.default_text, control_.default_back};
     const Colours selection{control_.selected_text, control_.selected_back};
     const Colours own{own_text, own_back};
-    struct Case {
-        int row;
-        LPARAM param;
-        bool selected;
-        int column;
-        Colours expected;
-    };
     const LPARAM hp = reinterpret_cast<LPARAM>(data(highlighted));
     const LPARAM pp = reinterpret_cast<LPARAM>(data(plain));
     const LPARAM np = reinterpret_cast<LPARAM>(&null_refs);
-    const Case cases[] = {
+    // Row, its item data, whether it is selected, column, the colours shown.
+    const std::tuple<int, LPARAM, bool, int, Colours> cases[] = {
         {highlighted, hp, true, 0, defaults},
         {highlighted, hp, true, 2, selection},
         {highlighted, hp, false, 0, defaults},
@@ -188,21 +165,20 @@ TEST_F(ListTest, CustomDrawColourTable) {
         {bare, 0, true, 0, defaults},
         {bare, 0, true, 1, selection},
         {bare, 0, false, 1, defaults},
-        {highlighted, np, false, 1, defaults},
-    };
-    for (const Case& c : cases) {
+        {highlighted, np, false, 1, defaults}};
+    for (const auto& [row, param, selected, column, expected] : cases) {
         LVITEMW clear_all = {};
         clear_all.stateMask = LVIS_SELECTED;
         SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                      reinterpret_cast<LPARAM>(&clear_all));
-        if (c.selected) select(c.row);
+        if (selected) select(row);
         NMLVCUSTOMDRAW d =
-            draw_request(list_, CDDS_ITEMPREPAINT | CDDS_SUBITEM, c.row, c.column, c.param);
+            draw_request(list_, CDDS_ITEMPREPAINT | CDDS_SUBITEM, row, column, param);
         // The notification's selected bit is not trusted; the list is asked.
-        if (!c.selected) d.nmcd.uItemState = CDIS_SELECTED;
+        if (!selected) d.nmcd.uItemState = CDIS_SELECTED;
         list_custom_draw(control_, dialog_, d);
-        EXPECT_EQ((Colours{d.clrText, d.clrTextBk}), c.expected)
-            << "row " << c.row << " selected " << c.selected << " column " << c.column;
+        EXPECT_EQ((Colours{d.clrText, d.clrTextBk}), expected)
+            << "row " << row << " selected " << selected << " column " << column;
     }
 }
 

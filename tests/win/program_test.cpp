@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 
@@ -64,8 +65,19 @@ class ProgramTest : public testing::Test {
     }
 
     template <typename T>
-    bool read_block(const wchar_t* key, T& value) const {
-        return GetPrivateProfileStructW(L"GlobalParam", key, &value, sizeof value, ini_.c_str());
+    T block(const wchar_t* key) const {
+        T value{};
+        EXPECT_TRUE(
+            GetPrivateProfileStructW(L"GlobalParam", key, &value, sizeof value, ini_.c_str()))
+            << wintest::units(key);
+        return value;
+    }
+    // Starts the program and answers its terms with this button.
+    void start_and_answer(int button) {
+        start();
+        const HWND terms = wait_for(L"Условия использования");
+        ASSERT_NE(terms, nullptr);
+        PostMessageW(terms, WM_COMMAND, button, 0);
     }
 
     test::TempDir dir_;
@@ -74,36 +86,25 @@ class ProgramTest : public testing::Test {
     Handle thread_, handle_;
 };
 
+using Ints4 = std::array<int, 4>;
+using Ints5 = std::array<int, 5>;
+using Filter = std::array<std::uint8_t, 40>;
+
 TEST_F(ProgramTest, DecliningTheTermsStillWritesTheSettingsBack) {
     // Only a Filter block, whose reserved bytes no code reads.
-    std::uint8_t filter[40] = {};
-    const std::uint8_t reserved[8] = {1, 2, 3, 4, 0xFD, 0xFE, 0xFF, 0x80};
-    std::memcpy(filter, reserved, 8);
+    Filter filter = {1, 2, 3, 4, 0xFD, 0xFE, 0xFF, 0x80};
     const double area[4] = {37.3, 55.9, 37.9, 55.5};
-    std::memcpy(filter + 8, area, sizeof area);
-    ASSERT_TRUE(WritePrivateProfileStructW(L"GlobalParam", L"Filter", filter, 40, ini_.c_str()));
+    std::memcpy(filter.data() + 8, area, sizeof area);
+    ASSERT_TRUE(
+        WritePrivateProfileStructW(L"GlobalParam", L"Filter", filter.data(), 40, ini_.c_str()));
 
-    start();
-    const HWND terms = wait_for(L"Условия использования");
-    ASSERT_NE(terms, nullptr);
-    PostMessageW(terms, WM_COMMAND, IDCANCEL, 0);
+    start_and_answer(IDCANCEL);
     EXPECT_EQ(exit_code(), 0u);
     EXPECT_EQ(FindWindowW(L"#32770", L"Orvane"), nullptr);
-
-    int window[4] = {-1, -1, -1, -1};
-    int list1[4] = {};
-    int list2[5] = {};
-    std::uint8_t kept[40] = {};
-    ASSERT_TRUE(read_block(L"Window", window));
-    ASSERT_TRUE(read_block(L"List1", list1));
-    ASSERT_TRUE(read_block(L"List2", list2));
-    ASSERT_TRUE(read_block(L"Filter", kept));
-    EXPECT_EQ(window[0] | window[1] | window[2] | window[3], 0);
-    EXPECT_EQ(list1[0], 150);
-    EXPECT_EQ(list1[3], 100);
-    EXPECT_EQ(list2[0], 30);
-    EXPECT_EQ(list2[4], 200);
-    EXPECT_EQ(std::memcmp(kept, filter, 40), 0);
+    EXPECT_EQ(block<Ints4>(L"Window"), (Ints4{0, 0, 0, 0}));
+    EXPECT_EQ(block<Ints4>(L"List1"), (Ints4{150, 50, 100, 100}));
+    EXPECT_EQ(block<Ints5>(L"List2"), (Ints5{30, 50, 50, 200, 200}));
+    EXPECT_EQ(block<Filter>(L"Filter"), filter);
     // Declining never opens the main window, so no type table is written.
     EXPECT_FALSE(std::filesystem::exists(dir_.path() / "Config.txt"));
 }
@@ -112,36 +113,20 @@ TEST_F(ProgramTest, AcceptingRunsTheMainWindowAndSavesAtExit) {
     const int saved[4] = {-499, 30, -499 + 1000, 30 + 650};
     ASSERT_TRUE(WritePrivateProfileStructW(L"GlobalParam", L"Window", const_cast<int*>(saved), 16,
                                            ini_.c_str()));
-    start();
-    const HWND terms = wait_for(L"Условия использования");
-    ASSERT_NE(terms, nullptr);
-    PostMessageW(terms, WM_COMMAND, IDOK, 0);
+    start_and_answer(IDOK);
     const HWND main = wait_for(L"Orvane");
     ASSERT_NE(main, nullptr);
     RECT placed = {};
     GetWindowRect(main, &placed);
-    EXPECT_EQ(placed.left, -499);
-    EXPECT_EQ(placed.top, 30);
-    EXPECT_EQ(placed.right, -499 + 1000);
-    EXPECT_EQ(placed.bottom, 680);
+    EXPECT_EQ((Ints4{placed.left, placed.top, placed.right, placed.bottom}),
+              (Ints4{-499, 30, 501, 680}));
 
     SetWindowPos(main, nullptr, 10, 20, 950, 600, SWP_NOZORDER);
     PostMessageW(main, WM_COMMAND, 105, 0);
     EXPECT_EQ(exit_code(), 0u);
-
-    int window[4] = {};
-    ASSERT_TRUE(read_block(L"Window", window));
-    EXPECT_EQ(window[0], 10);
-    EXPECT_EQ(window[1], 20);
-    EXPECT_EQ(window[2], 960);
-    EXPECT_EQ(window[3], 620);
-    int list2[5] = {};
-    ASSERT_TRUE(read_block(L"List2", list2));
-    EXPECT_EQ(list2[3], 200);
-    std::uint8_t filter[40] = {1};
-    ASSERT_TRUE(read_block(L"Filter", filter));
-    EXPECT_EQ(filter[0], 0);
-
+    EXPECT_EQ(block<Ints4>(L"Window"), (Ints4{10, 20, 960, 620}));
+    EXPECT_EQ(block<Ints5>(L"List2"), (Ints5{30, 50, 50, 200, 200}));
+    EXPECT_EQ(block<Filter>(L"Filter"), Filter{});
     // The type table of the current dialect is saved at close, an empty one included.
     const std::wstring config = dir_path_ + L"Config.txt";
     EXPECT_EQ(GetPrivateProfileIntW(L"Navitel", L"Count", -1, config.c_str()), 0);

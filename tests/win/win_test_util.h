@@ -23,6 +23,12 @@ int height(const RECT& r);
 // in `dir` (a folder path ending with a separator).
 AppState make_state(const std::wstring& dir);
 
+// Runs `start`; once `find` returns a window, `act` is called on it from the running message
+// loop and is expected to end it. Returns whether it was found; anything found and left open,
+// or never found, is cancelled after 10 s.
+bool while_running(const std::function<HWND()>& find, const std::function<void(HWND)>& act,
+                   const std::function<void()>& start);
+
 // Runs the dialog modally; `act` is called from the dialog's own message loop once the
 // dialog exists (found with `find`) and is expected to end it. Gives up after 10 s.
 INT_PTR run_modal(const AppState& state, int template_id, DLGPROC proc,
@@ -30,33 +36,5 @@ INT_PTR run_modal(const AppState& state, int template_id, DLGPROC proc,
 
 // Hex of UTF-16 units, to show where two texts differ.
 std::string units(const std::wstring& text);
-
-}  // namespace wintest
-
-namespace wintest {
-
-// One control of a dialog template, as the resource compiler stored it.
-struct TemplateItem {
-    DWORD style = 0;
-    DWORD ex_style = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    DWORD id = 0;
-    std::wstring cls;    // predefined classes by name: Button, Edit, Static
-    std::wstring title;  // "#107" for a resource ordinal
-};
-
-struct DialogTemplate {
-    DWORD style = 0;
-    DWORD ex_style = 0;
-    short cx = 0, cy = 0;
-    std::wstring menu;  // "#109" for an ordinal
-    std::wstring title;
-    WORD point_size = 0;
-    std::wstring font;
-    std::vector<TemplateItem> items;
-};
-
-// Reads an extended dialog template (DIALOGEX) of this program's resources.
-bool load_dialog_template(int id, DialogTemplate& out);
 
 }  // namespace wintest
