@@ -71,15 +71,8 @@ bool define_wine_drive(wchar_t letter, UINT type, const std::string& folder) {
         USHORT mount_point_offset, device_offset, label_offset;
     } drive = {};
     std::vector<char> buffer(sizeof drive + folder.size() + 1);
-    drive = {static_cast<ULONG>(buffer.size()),
-             type,
-             0,
-             0,
-             0,
-             letter,
-             static_cast<USHORT>(folder.empty() ? 0 : sizeof drive),
-             0,
-             0};
+    drive.size = static_cast<ULONG>(buffer.size()), drive.type = type, drive.letter = letter;
+    drive.mount_point_offset = static_cast<USHORT>(folder.empty() ? 0 : sizeof drive);
     std::memcpy(buffer.data(), &drive, sizeof drive);
     std::memcpy(buffer.data() + sizeof drive, folder.c_str(), folder.size() + 1);
     const HANDLE manager =

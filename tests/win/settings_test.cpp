@@ -1,5 +1,5 @@
-// Orvane.ini: the four settings blocks, the paths beside the executable, and what happens to
-// missing, damaged and unusable settings.
+// Orvane.ini: the four settings blocks and what happens to missing, damaged and unusable
+// settings. ProgramTest checks the defaults and the paths beside the executable.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -30,25 +30,6 @@ bool has_defaults(const AppState& state, bool filter_too = true) {
            std::memcmp(state.list1_widths, kDefaults.list1, 16) == 0 &&
            std::memcmp(state.list2_widths, kDefaults.list2, 20) == 0 &&
            (!filter_too || std::memcmp(&state.filter, kDefaults.filter, 40) == 0);
-}
-
-TEST(AppStateInit, DefaultsAndPathsBesideTheExecutable) {
-    AppState state;
-    state.window_rect[0] = 7;
-    state.filter.area.west = 1.0;
-    state.string_buffer = L"old";
-    app_state_init(state, GetModuleHandleW(nullptr));
-    EXPECT_TRUE(has_defaults(state));
-    EXPECT_EQ((std::pair{state.status_widths[0], state.status_widths[1]}), (std::pair{150, 200}));
-    EXPECT_TRUE(state.string_buffer.empty());
-
-    wchar_t module[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, module, MAX_PATH);
-    const std::wstring path = module, dir = path.substr(0, path.find_last_of(L'\\') + 1);
-    EXPECT_EQ(state.module_path, path);
-    EXPECT_EQ(state.module_dir, dir);
-    EXPECT_EQ(state.settings_path, dir + L"Orvane.ini");
-    EXPECT_EQ(state.type_config_path, dir + L"Config.txt");
 }
 
 // Values unlike every default, including reserved filter bytes that no code reads.
