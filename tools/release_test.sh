@@ -93,13 +93,7 @@ echo "objects: $(probe rows Orvane 1000), types: $(probe rows Orvane 1001), tick
 # The default table exports the five camera types and leaves the road signs out.
 [ "$(probe checked Orvane 1001)" = 111110000 ]
 
-# Файл > Экспорт для Nissan Connect > Сохранить как...
-keys "$main" F10 Down Down Right Return
-save=$(wait_window 'Сохранить как')
-sleep 0.3
-keys "$save" ctrl+a
-xdotool type --delay 20 'C:\maps\speedcam.csv'
-keys "$save" Return
+save_as "$main" 'C:\maps\speedcam.csv'
 box=$(wait_window 'OK')
 message=$(probe text OK 65535)
 echo "message box: $message"

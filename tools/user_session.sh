@@ -46,13 +46,7 @@ sleep 0.3
 echo "types ticked after the click: $(probe checked Orvane 1001)"
 [ "$(probe checked Orvane 1001)" = 0011 ]
 
-# Файл > Экспорт для Nissan Connect > Сохранить как...
-keys "$main" F10 Down Down Right Return
-save=$(wait_window 'Сохранить как')
-sleep 0.3
-keys "$save" ctrl+a
-xdotool type --delay 20 "$(winpath "$run/out/speedcam.csv")"
-keys "$save" Return
+save_as "$main" "$(winpath "$run/out/speedcam.csv")"
 box=$(wait_window 'OK')
 message=$(probe text OK 65535)
 echo "message box: $message"

@@ -32,3 +32,14 @@ wait_rows() {
     echo "list $1 has $(probe rows Orvane "$1") rows, expected $2" >&2
     return 1
 }
+
+# Файл > Экспорт для Nissan Connect > Сохранить как..., then saves under the given Windows path.
+save_as() {
+    local main=$1 path=$2 save
+    keys "$main" F10 Down Down Right Return
+    save=$(wait_window 'Сохранить как')
+    sleep 0.3
+    keys "$save" ctrl+a
+    xdotool type --delay 20 "$path"
+    keys "$save" Return
+}
