@@ -27,6 +27,12 @@ std::size_t decode_utf8(std::string_view bytes, wchar_t* out) {
             ++i;
             continue;
         }
+        // Cyrillic: two bytes, the common case after ASCII.
+        if (in(b, 0xC2, 0xDF) && i + 1 < n && in(p[i + 1], 0x80, 0xBF)) {
+            out[o++] = static_cast<wchar_t>(((b & 0x1F) << 6) | (p[i + 1] & 0x3F));
+            i += 2;
+            continue;
+        }
         std::size_t need;
         std::uint32_t cp;
         unsigned lo = 0x80, hi = 0xBF;  // allowed range of the first continuation byte

@@ -1,6 +1,7 @@
 #include "export.h"
 
 #include <charconv>
+#include <cstring>
 #include <cwchar>
 #include <string_view>
 #include <unordered_map>
@@ -34,12 +35,8 @@ PreparedType prepare(const CameraType& type) {
     return prepared;
 }
 
-void append_field(std::string& out, const wchar_t* text, std::size_t capacity) {
-    const std::wstring_view field(text, wcsnlen(text, capacity));
-    bool ascii = true;
-    for (wchar_t c : field) ascii = ascii && static_cast<unsigned>(c) < 0x80;
-    if (!ascii) return append_utf8(field, out);
-    for (wchar_t c : field) out.push_back(static_cast<char>(c));
+void append_field(std::string& out, const char (&text)[32]) {
+    out.append(text, strnlen(text, sizeof text));
 }
 
 class CsvWriter {
@@ -99,9 +96,9 @@ ExportResult write_csv(const AppState& state, const std::wstring& path, std::uin
         for (const std::size_t t : *matches) {
             const PreparedType& type = prepared[t];
             line.clear();
-            append_field(line, record.x_text, 32);
+            append_field(line, record.x_text);
             line.push_back(',');
-            append_field(line, record.y_text, 32);
+            append_field(line, record.y_text);
             line.append(",\"").append(type.before);
             if (type.has_speed) {
                 char speed[16];

@@ -1,8 +1,17 @@
 #include "parser.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
-#include <cwchar>
+#include <cstring>
+#include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "codepage.h"
 
 namespace {
 
@@ -10,18 +19,151 @@ constexpr std::size_t kMaxField = 31;     // characters of one numeric column
 constexpr std::size_t kMaxComment = 127;  // characters of the comment
 constexpr int kMaxTrackedColumn = 7;      // columns 0..6 and the text after column 6
 
-enum class CharClass : std::uint8_t { Other, Comma, Numeric };
+enum CharClass : std::uint8_t { kOther, kComma, kNumeric, kZero };
 
-inline CharClass classify(wchar_t u) {
-    if (u == L',') return CharClass::Comma;
-    if ((u >= L'0' && u <= L'9') || u == L'-' || u == L'.') return CharClass::Numeric;
-    return CharClass::Other;
+constexpr std::array<CharClass, 128> kAsciiClass = [] {
+    std::array<CharClass, 128> table{};
+    for (char c = '0'; c <= '9'; ++c) table[static_cast<std::size_t>(c)] = kNumeric;
+    table['-'] = kNumeric;
+    table['.'] = kNumeric;
+    table[','] = kComma;
+    table[0] = kZero;
+    return table;
+}();
+
+template <typename Char>
+inline CharClass classify(Char u) {
+    using Unit = std::make_unsigned_t<Char>;
+    const auto v = static_cast<Unit>(u);
+    return v < 128 ? kAsciiClass[v] : kOther;
 }
 
-void copy_field(wchar_t (&dest)[32], std::wstring_view field) {
+constexpr std::size_t kWindow = 64;  // characters tested at once
+
+// Bit i set where character i of [p, p + len) is not numeric; len is at most 64.
+template <typename Char>
+inline std::uint64_t separator_mask(const Char* p, std::size_t len) {
+    std::uint64_t mask = 0;
+    for (std::size_t i = 0; i < len; ++i) mask |= std::uint64_t{classify(p[i]) != kNumeric} << i;
+    return mask;
+}
+
+#if defined(__SSE2__)
+// Bit i set where byte i of the sixteen at p is numeric.
+inline std::uint64_t numeric_bits16(const char* p) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Signed comparisons: bytes from 0x80 up are negative and so never digits.
+    const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('0' - 1)),
+                                        _mm_cmplt_epi8(v, _mm_set1_epi8('9' + 1)));
+    const __m128i sign_or_point =
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('-')), _mm_cmpeq_epi8(v, _mm_set1_epi8('.')));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(digit, sign_or_point)));
+}
+
+// Bytes are tested sixteen at a time: this is where most of a large file's time goes. The
+// last sixteen overlap the ones before, so nothing outside the line is read.
+inline std::uint64_t separator_mask(const char* p, std::size_t len) {
+    if (len < 16) return separator_mask<char>(p, len);
+    std::uint64_t numeric = 0;
+    std::size_t j = 0;
+    for (; j + 16 <= len; j += 16) numeric |= numeric_bits16(p + j) << j;
+    if (j < len) numeric |= numeric_bits16(p + len - 16) << (len - 16);
+    const std::uint64_t valid = len >= kWindow ? ~std::uint64_t{0} : (std::uint64_t{1} << len) - 1;
+    return ~numeric & valid;
+}
+#endif
+
+// Where the columns of a line are, as offsets into it. Only the offsets of the columns that
+// the line has are set.
+struct LineLayout {
+    std::size_t start[kMaxTrackedColumn + 1];
+    std::size_t end[kMaxTrackedColumn];
+    std::size_t comment_at = std::string_view::npos;
+    std::size_t other_at_column6 = std::string_view::npos;  // the character that ended column 6
+    bool six_columns = false;                               // iGO row without an index
+};
+
+// Decides whether the line is an object and where its columns are. A zero unit ends the line.
+// The decision looks at ASCII characters only: the first character outside ASCII is of the
+// "other" class and ends the scan one way or another.
+template <typename Char>
+bool scan_columns(std::basic_string_view<Char> line, InputFormat format, LineLayout& layout) {
+    std::size_t line_end = line.size();
+    std::size_t run_start = 0;  // the first character after the last separator
+    int k = 0;                  // the column being read
+    layout.start[0] = 0;
+    // Only the separators, the characters that are not numeric, are visited one by one.
+    for (std::size_t base = 0; base < line_end; base += kWindow) {
+        std::uint64_t mask = separator_mask(line.data() + base, std::min(line_end - base, kWindow));
+        for (; mask != 0; mask &= mask - 1) {
+            const std::size_t i = base + static_cast<std::size_t>(std::countr_zero(mask));
+            // A run of numeric characters, at most 31 between two separators.
+            if (i - run_start > kMaxField) return false;
+            run_start = i + 1;
+            const CharClass c = classify(line[i]);
+            if (c == kZero) {
+                line_end = i;
+                break;
+            }
+            if (c == kComma) {
+                if (k < kMaxTrackedColumn) {
+                    layout.end[k] = i;
+                    layout.start[k + 1] = i + 1;
+                }
+                if (k < INT32_MAX) ++k;
+            } else if (k == 6) {
+                // The character that ends column 6 is dropped.
+                layout.end[6] = i;
+                layout.start[7] = i + 1;
+                layout.other_at_column6 = i;
+                k = 7;
+            } else if (k == 7) {
+                // The comment is the whole rest from the first character after column 6,
+                // numbers in front included ("90,12 km" gives "12 km").
+                layout.comment_at = layout.start[7];
+                return true;
+            } else {
+                return false;
+            }
+        }
+    }
+    if (line_end > run_start && line_end - run_start > kMaxField) return false;
+    // The end of the line acts as one more character of the "other" class.
+    if (k == 6) {
+        layout.end[6] = line_end;
+    } else if (k == 5 && format == InputFormat::Igo) {
+        // Classic iGO row without an index: X,Y,TYPE,SPEED,DIRTYPE,DIRECTION.
+        layout.end[5] = line_end;
+        layout.six_columns = true;
+    } else if (k != 7) {
+        return false;
+    }
+    return true;
+}
+
+template <typename Char>
+void copy_field(char (&dest)[32], std::basic_string_view<Char> field) {
+    // Only numeric characters reach here, every one of them ASCII.
     const std::size_t n = std::min(field.size(), kMaxField);
-    std::wmemcpy(dest, field.data(), n);
-    dest[n] = L'\0';
+    if constexpr (sizeof(Char) == 1)
+        std::memcpy(dest, field.data(), n);
+    else
+        for (std::size_t i = 0; i < n; ++i) dest[i] = static_cast<char>(field[i]);
+    dest[n] = '\0';
+}
+
+template <typename Char>
+inline std::int32_t to_int(std::basic_string_view<Char> text) {
+    std::size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative) i = 1;
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT64_C(0x100000000)) value = INT64_C(0x100000000);  // saturate early
+    }
+    if (negative) value = -value;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 bool passes_area_filter(const SpeedcamRecord& record, const AreaFilter& filter) {
@@ -32,36 +174,44 @@ bool passes_area_filter(const SpeedcamRecord& record, const AreaFilter& filter) 
     return x > filter.west && x < filter.east && y < filter.north && y > filter.south;
 }
 
-}  // namespace
-
-std::int32_t column_to_int(std::wstring_view text) {
-    std::size_t i = 0;
-    const bool negative = !text.empty() && text[0] == L'-';
-    if (negative) i = 1;
-    std::int64_t value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        value = value * 10 + (text[i] - L'0');
-        if (value > INT64_C(0x100000000)) value = INT64_C(0x100000000);  // saturate early
+// Appends the record the layout describes, unless the area filter keeps it out. Returns the
+// record, or null when it was not added.
+template <typename Char>
+SpeedcamRecord* add_record(AppState& state, std::basic_string_view<Char> line,
+                           const LineLayout& layout) {
+    SpeedcamRecord* record = state.records.append_zeroed();
+    if (record == nullptr) return nullptr;
+    auto column = [&](int c) {
+        return line.substr(layout.start[c], layout.end[c] - layout.start[c]);
+    };
+    const int first = layout.six_columns ? 0 : 1;  // the X column
+    copy_field(record->x_text, column(first));
+    copy_field(record->y_text, column(first + 1));
+    record->type_id = to_int(column(first + 2));
+    record->speed_limit = to_int(column(first + 3));
+    record->column6_value = to_int(column(layout.six_columns ? 5 : 6));
+    if (!passes_area_filter(*record, state.filter.area)) {
+        state.records.drop_last();
+        return nullptr;
     }
-    if (negative) value = -value;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+    return record;
 }
 
-double coordinate_to_double(std::wstring_view text) {
-    // The text holds only digits, '-' and '.', so the number is [-]digits[.digits] and every
-    // character of it is ASCII.
+}  // namespace
+
+double coordinate_to_double(std::string_view text) {
+    // The text holds only digits, '-' and '.', so the number is [-]digits[.digits].
     char narrow[kMaxField + 2];
     std::size_t n = 0;
     std::size_t i = 0;
-    if (i < text.size() && text[i] == L'-') narrow[n++] = '-', ++i;
+    if (i < text.size() && text[i] == '-') narrow[n++] = '-', ++i;
     std::size_t digits = 0;
-    for (; i < text.size() && n < kMaxField && text[i] >= L'0' && text[i] <= L'9'; ++i, ++digits)
-        narrow[n++] = static_cast<char>(text[i]);
-    if (i < text.size() && n < kMaxField && text[i] == L'.') {
+    for (; i < text.size() && n < kMaxField && text[i] >= '0' && text[i] <= '9'; ++i, ++digits)
+        narrow[n++] = text[i];
+    if (i < text.size() && n < kMaxField && text[i] == '.') {
         narrow[n++] = '.', ++i;
-        for (; i < text.size() && n < kMaxField && text[i] >= L'0' && text[i] <= L'9';
-             ++i, ++digits)
-            narrow[n++] = static_cast<char>(text[i]);
+        for (; i < text.size() && n < kMaxField && text[i] >= '0' && text[i] <= '9'; ++i, ++digits)
+            narrow[n++] = text[i];
     }
     if (digits == 0) return 0.0;
     double value = 0.0;
@@ -71,82 +221,34 @@ double coordinate_to_double(std::wstring_view text) {
 
 void parse_speedcam_line(AppState& state, std::wstring_view line, InputFormat format) {
     if (format != InputFormat::Navitel && format != InputFormat::Igo) return;
-    line = line.substr(0, std::min(line.size(), line.find(L'\0')));
+    LineLayout layout;
+    if (!scan_columns(line, format, layout)) return;
+    SpeedcamRecord* record = add_record(state, line, layout);
+    if (record == nullptr || layout.comment_at == std::wstring_view::npos) return;
+    std::wstring_view comment = line.substr(layout.comment_at);
+    comment = comment.substr(0, std::min({comment.find(L'\0'), comment.size(), kMaxComment}));
+    record->comment = state.records.keep_comment(comment);
+}
 
-    // Start and end of columns 0..6 and the start of the text after column 6, as offsets.
-    std::size_t start[kMaxTrackedColumn + 1] = {0};
-    std::size_t end[kMaxTrackedColumn] = {0};
-    int k = 0;
-    std::size_t field_len = 0;
-    std::size_t comment_at = std::wstring_view::npos;
-
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const wchar_t u = line[i];
-        switch (classify(u)) {
-            case CharClass::Comma:
-                if (k < kMaxTrackedColumn) {
-                    end[k] = i;
-                    start[k + 1] = i + 1;
-                }
-                if (k < INT32_MAX) ++k;
-                field_len = 0;
-                break;
-            case CharClass::Numeric:
-                if (++field_len > kMaxField) return;
-                break;
-            case CharClass::Other:
-                if (k == 6) {
-                    // The character that ends column 6 is dropped.
-                    end[6] = i;
-                    start[7] = i + 1;
-                    k = 7;
-                    field_len = 0;
-                } else if (k == 7) {
-                    // The comment is the whole rest from the first character after column 6,
-                    // numbers in front included ("90,12 km" gives "12 km").
-                    comment_at = start[7];
-                } else {
-                    return;
-                }
-                break;
-        }
-        if (comment_at != std::wstring_view::npos) break;
-    }
-
-    // The end of the line acts as one more character of the "other" class.
-    bool six_columns = false;
-    if (comment_at == std::wstring_view::npos) {
-        if (k == 6) {
-            end[6] = line.size();
-        } else if (k == 5 && format == InputFormat::Igo) {
-            // Classic iGO row without an index: X,Y,TYPE,SPEED,DIRTYPE,DIRECTION.
-            end[5] = line.size();
-            six_columns = true;
-        } else if (k != 7) {
-            return;
-        }
-    }
-
-    SpeedcamRecord* record = state.records.append_zeroed();
-    if (record == nullptr) return;
-    auto column = [&](int c) { return line.substr(start[c], end[c] - start[c]); };
-    if (six_columns) {
-        copy_field(record->x_text, column(0));
-        copy_field(record->y_text, column(1));
-        record->type_id = column_to_int(column(2));
-        record->speed_limit = column_to_int(column(3));
-        record->column6_value = column_to_int(column(5));
-    } else {
-        copy_field(record->x_text, column(1));
-        copy_field(record->y_text, column(2));
-        record->type_id = column_to_int(column(3));
-        record->speed_limit = column_to_int(column(4));
-        record->column6_value = column_to_int(column(6));
-    }
-    if (!passes_area_filter(*record, state.filter.area)) {
-        state.records.drop_last();
+void parse_speedcam_bytes(AppState& state, std::string_view line, InputFormat format,
+                          TextEncoding encoding, std::wstring& scratch) {
+    if (format != InputFormat::Navitel && format != InputFormat::Igo) return;
+    LineLayout layout;
+    if (!scan_columns(line, format, layout)) return;
+    if (layout.other_at_column6 != std::string_view::npos &&
+        static_cast<unsigned char>(line[layout.other_at_column6]) >= 0x80) {
+        // Column 6 ends in a character of several bytes, all of which are dropped: the
+        // decoded line knows where that character ends.
+        decode_text(line.substr(0, std::min(line.find('\0'), line.size())), encoding, scratch);
+        parse_speedcam_line(state, scratch, format);
         return;
     }
-    if (!six_columns && comment_at != std::wstring_view::npos)
-        record->comment = state.records.keep_comment(line.substr(comment_at, kMaxComment));
+    SpeedcamRecord* record = add_record(state, line, layout);
+    if (record == nullptr || layout.comment_at == std::string_view::npos) return;
+    // The comment starts after an ASCII character, so at a character boundary. 127
+    // characters never take more than 4 bytes each.
+    std::string_view bytes = line.substr(layout.comment_at, kMaxComment * 4 + 4);
+    bytes = bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
+    decode_text(bytes, encoding, scratch);
+    record->comment = state.records.keep_comment(std::wstring_view(scratch).substr(0, kMaxComment));
 }

@@ -1,9 +1,14 @@
 #include "reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "codepage.h"
 #include "file_io.h"
@@ -20,17 +25,59 @@ class LineSplitter {
     LineSplitter(AppState& state, TextEncoding encoding, InputFormat format)
         : state_(state), encoding_(encoding), format_(format) {}
 
-    // Decodes bytes that end at a line end (or at the end of the file) and parses every line.
+    // Parses every line of bytes that end at a line end (or at the end of the file).
     void feed(const char* bytes, std::size_t n) {
-        decode_text(std::string_view(bytes, n), encoding_, text_);
-        std::wstring_view rest(text_);
+        if (encoding_ == TextEncoding::Utf16)
+            feed_utf16(std::string_view(bytes, n));
+        else
+            feed_bytes(std::string_view(bytes, n));
+    }
+
+  private:
+    // UTF-8 and ANSI: line ends and columns are ASCII bytes in both, so the lines are cut and
+    // parsed as bytes, and only comments are decoded.
+    void feed_bytes(std::string_view rest) {
         if (at_start_ && !rest.empty()) {
             // A byte-order mark is dropped only at the very start of the text.
+            if (encoding_ == TextEncoding::Utf8 && rest.starts_with("\xEF\xBB\xBF"))
+                rest.remove_prefix(3);
+            at_start_ = false;
+        }
+        const char* p = rest.data();
+        const char* const end = p + rest.size();
+        while (p < end) {
+            const char* line_end = find_line_end(p, end);
+            // A line ends at LF, CR LF or a lone CR; the empty pieces between CR and LF are
+            // never objects.
+            if (line_end > p)
+                parse_speedcam_bytes(state_, std::string_view(p, line_end - p), format_, encoding_,
+                                     text_);
+            p = line_end + 1;
+        }
+    }
+
+    // The first CR or LF in [p, end), or end.
+    static const char* find_line_end(const char* p, const char* end) {
+#if defined(__SSE2__)
+        for (; end - p >= 16; p += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')),
+                                              _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+            if (mask != 0) return p + std::countr_zero(mask);
+        }
+#endif
+        while (p < end && *p != '\n' && *p != '\r') ++p;
+        return p;
+    }
+
+    void feed_utf16(std::string_view bytes) {
+        decode_text(bytes, encoding_, text_);
+        std::wstring_view rest(text_);
+        if (at_start_ && !rest.empty()) {
             if (rest.front() == 0xFEFF) rest.remove_prefix(1);
             at_start_ = false;
         }
-        // A line ends at LF, CR LF or a lone CR; the empty pieces between CR and LF are
-        // never objects.
         while (!rest.empty()) {
             std::size_t end = 0;
             while (end < rest.size() && !is_line_end(rest[end])) ++end;
@@ -39,7 +86,6 @@ class LineSplitter {
         }
     }
 
-  private:
     AppState& state_;
     TextEncoding encoding_;
     InputFormat format_;

@@ -1,6 +1,7 @@
 #include "records.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 
 #include "app_state.h"
@@ -11,13 +12,17 @@ void clear_records(AppState& state) {
 
 const wchar_t* TextStore::add(std::wstring_view text) noexcept {
     const std::size_t need = text.size() + 1;
-    if (used_ + need > kChunk || chunks_.empty()) {
+    if (used_ + need > size_) {
+        const std::size_t size = std::max(need, chunks_.empty() ? kFirstChunk : kChunk);
         try {
-            chunks_.push_back(std::make_unique_for_overwrite<wchar_t[]>(std::max(need, kChunk)));
+            Block<wchar_t> chunk(size);
+            if (chunk.get() == nullptr) return nullptr;
+            chunks_.push_back(std::move(chunk));
         } catch (const std::bad_alloc&) {
             return nullptr;
         }
         used_ = 0;
+        size_ = size;
     }
     wchar_t* kept = chunks_.back().get() + used_;
     std::wmemcpy(kept, text.data(), text.size());
@@ -29,7 +34,8 @@ const wchar_t* TextStore::add(std::wstring_view text) noexcept {
 void TextStore::clear() noexcept {
     chunks_.clear();
     chunks_.shrink_to_fit();
-    used_ = kChunk;
+    used_ = 0;
+    size_ = 0;
 }
 
 bool append_record(AppState& state, const SpeedcamRecord& record) {
@@ -57,7 +63,7 @@ bool area_filter_on(const AreaFilter& filter) {
 }
 
 bool same_record(const SpeedcamRecord& a, const SpeedcamRecord& b) {
-    return std::wcscmp(a.x_text, b.x_text) == 0 && std::wcscmp(a.y_text, b.y_text) == 0 &&
+    return std::strcmp(a.x_text, b.x_text) == 0 && std::strcmp(a.y_text, b.y_text) == 0 &&
            std::wcscmp(a.comment, b.comment) == 0 && a.type_id == b.type_id &&
            a.speed_limit == b.speed_limit && a.column6_value == b.column6_value;
 }

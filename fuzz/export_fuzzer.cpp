@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
@@ -19,6 +20,18 @@ void copy(wchar_t* dest, std::size_t capacity, const std::wstring& text) {
     dest[n] = L'\0';
 }
 
+// Coordinates hold only what the parser lets through: digits, '-' and '.'.
+void copy_coordinate(char (&dest)[32], const std::wstring& text) {
+    std::size_t n = 0;
+    for (; n < text.size() && n < 31; ++n)
+        dest[n] = "0123456789-."[static_cast<unsigned>(text[n]) % 12];
+    dest[n] = '\0';
+}
+
+std::wstring widen(const char* text) {
+    return std::wstring(text, text + std::strlen(text));
+}
+
 std::string expected_output(const AppState& state, std::uint64_t cap) {
     std::string out = to_utf8(kExportBanner);
     std::uint64_t running = out.size() + 1;
@@ -31,8 +44,8 @@ std::string expected_output(const AppState& state, std::uint64_t cap) {
             const std::size_t at = message.find(L"%SPEED%");
             if (at != std::wstring::npos)
                 message.replace(at, 7, *format_string(L"%d", record.speed_limit));
-            const std::string line =
-                to_utf8(*format_string(L"%s,%s,\"%s\"\r\n", record.x_text, record.y_text, message));
+            const std::string line = to_utf8(*format_string(
+                L"%s,%s,\"%s\"\r\n", widen(record.x_text), widen(record.y_text), message));
             out += line;
             running += line.size() + 1;
         }
@@ -64,8 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         SpeedcamRecord record{};
         record.type_id = in.byte() % 5;
         record.speed_limit = static_cast<std::int32_t>(in.u32());
-        copy(record.x_text, 32, in.text(31));
-        copy(record.y_text, 32, in.text(31));
+        copy_coordinate(record.x_text, in.text(31));
+        copy_coordinate(record.y_text, in.text(31));
         append_record(state, record);
     }
 

@@ -1,6 +1,7 @@
 // Speedcam files of any bytes, in every encoding and dialect, read with small blocks and
 // compared with a plain whole-file reading.
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 #include "codepage.h"
@@ -11,12 +12,11 @@
 
 namespace {
 
-bool numeric_text(const wchar_t* text) {
-    const std::size_t n = wcsnlen(text, 32);
+bool numeric_text(const char* text) {
+    const std::size_t n = strnlen(text, 32);
     if (n > 31) return false;
     for (std::size_t i = 0; i < n; ++i)
-        if (!((text[i] >= L'0' && text[i] <= L'9') || text[i] == L'-' || text[i] == L'.'))
-            return false;
+        if (!((text[i] >= '0' && text[i] <= '9') || text[i] == '-' || text[i] == '.')) return false;
     return true;
 }
 

@@ -27,6 +27,13 @@ class CellText {
     void put(const wchar_t* text) {
         if (text != nullptr) put(std::wstring_view(text));
     }
+    // Coordinates: ASCII only.
+    void put(const char (&text)[32]) {
+        wchar_t wide[32];
+        std::size_t n = 0;
+        for (; n < 31 && text[n] != '\0'; ++n) wide[n] = static_cast<unsigned char>(text[n]);
+        put(std::wstring_view(wide, n));
+    }
     void put(std::int32_t value) {
         char digits[16];
         const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;

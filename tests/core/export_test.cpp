@@ -1,6 +1,8 @@
 // The speedcam.csv writer: lines, messages, the size cap and failures.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <cwchar>
 
 #ifndef _WIN32
@@ -23,10 +25,10 @@ void add_type(AppState& state, int id, const wchar_t* format, bool enabled = tru
     ASSERT_TRUE(append_camera_type(state, type));
 }
 
-void add_record(AppState& state, const wchar_t* x, const wchar_t* y, int type_id, int speed) {
+void add_record(AppState& state, const char* x, const char* y, int type_id, int speed) {
     SpeedcamRecord record{};
-    std::wcsncpy(record.x_text, x, 31);
-    std::wcsncpy(record.y_text, y, 31);
+    std::strncpy(record.x_text, x, 31);
+    std::strncpy(record.y_text, y, 31);
     record.type_id = type_id;
     record.speed_limit = speed;
     ASSERT_TRUE(append_record(state, record));
@@ -47,8 +49,8 @@ TEST(ExportLines, BannerOnlyWhenNothingMatches) {
     AppState state;
     EXPECT_EQ(export_text(state), kBanner);  // no records
     add_type(state, 1, L"Камера", false);
-    add_record(state, L"37.5", L"55.5", 1, 60);
-    add_record(state, L"37.5", L"55.5", 2, 60);
+    add_record(state, "37.5", "55.5", 1, 60);
+    add_record(state, "37.5", "55.5", 2, 60);
     EXPECT_EQ(export_text(state), kBanner);  // one disabled type, one type without entry
 }
 
@@ -60,11 +62,11 @@ TEST(ExportLines, MessagesAreBuiltAsWritten) {
     add_type(state, 4, L"%SPEED%");
     add_type(state, 5, L"Без скорости");
     add_type(state, 1, L"Вторая строка %SPEED%");
-    add_record(state, L"37.61755", L"55.75222", 1, 0);
-    add_record(state, L"-2.04503", L"52.62682", 2, -20);
-    add_record(state, L"1-2", L"", 3, 60);
-    add_record(state, L"1", L"2", 4, 2147483647);
-    add_record(state, L"1", L"2", 5, 60);
+    add_record(state, "37.61755", "55.75222", 1, 0);
+    add_record(state, "-2.04503", "52.62682", 2, -20);
+    add_record(state, "1-2", "", 3, 60);
+    add_record(state, "1", "2", 4, 2147483647);
+    add_record(state, "1", "2", 5, 60);
     EXPECT_EQ(export_text(state), kBanner +
                                       "37.61755,55.75222,\"0 и %SPEED%\"\r\n"
                                       "37.61755,55.75222,\"Вторая строка 0\"\r\n"
@@ -81,13 +83,13 @@ void fill_to(AppState& state, std::uint64_t target) {
     std::uint64_t running = kBanner.size() + 1;
     ASSERT_GE(target - running, 20u);
     while (target - running > 2 * 40) {
-        add_record(state, std::wstring(31, L'1').c_str(), L"2", 7, 0);
+        add_record(state, std::string(31, '1').c_str(), "2", 7, 0);
         running += 31 + 9;
     }
     const std::uint64_t rest = target - running;  // 20 .. 80, split into two records
     const std::uint64_t first = rest / 2, second = rest - first;
-    add_record(state, std::wstring(first - 9, L'3').c_str(), L"2", 7, 0);
-    add_record(state, std::wstring(second - 9, L'4').c_str(), L"2", 7, 0);
+    add_record(state, std::string(first - 9, '3').c_str(), "2", 7, 0);
+    add_record(state, std::string(second - 9, '4').c_str(), "2", 7, 0);
 }
 
 TEST(ExportCap, ExactlyTheCapGoesOnOneByteMoreStops) {
@@ -105,7 +107,7 @@ TEST(ExportCap, ExactlyTheCapGoesOnOneByteMoreStops) {
     EXPECT_EQ(export_text(over, ExportResult::Capped).size(), kExportSizeCap + 1 - (crossing + 1));
 
     // Records after the one that crosses the cap are left out.
-    add_record(over, L"9", L"9", 7, 0);
+    add_record(over, "9", "9", 7, 0);
     const std::string cut = export_text(over, ExportResult::Capped);
     EXPECT_EQ(cut.size(), kExportSizeCap + 1 - (crossing + 1));
     EXPECT_EQ(cut.find("9,9,"), std::string::npos);
@@ -114,7 +116,7 @@ TEST(ExportCap, ExactlyTheCapGoesOnOneByteMoreStops) {
 TEST(ExportFailures, UnwritableTargetsReportFailure) {
     AppState state;
     add_type(state, 1, L"Камера");
-    add_record(state, L"37.5", L"55.5", 1, 60);
+    add_record(state, "37.5", "55.5", 1, 60);
     test::TempDir dir;
     EXPECT_EQ(export_speedcam_csv(state, dir.file("no_such_folder/speedcam.csv")),
               ExportResult::Failed);
@@ -148,7 +150,7 @@ TEST(ExportFailures, FullDiskLeavesNoCutOffFile) {
         GTEST_SKIP() << "cannot mount a small tmpfs here";
     AppState state;
     add_type(state, 1, L"Камера %SPEED%");
-    for (int i = 0; i < 5000; ++i) add_record(state, L"37.61755", L"55.75222", 1, 60);
+    for (int i = 0; i < 5000; ++i) add_record(state, "37.61755", "55.75222", 1, 60);
     const std::wstring path = dir.file("speedcam.csv");
     EXPECT_EQ(export_speedcam_csv(state, path), ExportResult::Failed);
     struct stat info {};

@@ -1,9 +1,13 @@
 // Which lines become objects, and what the record then holds.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
+#include "codepage.h"
+#include "cp1251.h"
 #include "parser.h"
+#include "test_support.h"
 
 namespace {
 
@@ -22,16 +26,44 @@ struct Case {
     Expected record;
 };
 
+// The line's bytes in Windows-1251, or nothing when it has a character that code page lacks.
+std::optional<std::string> to_cp1251(std::wstring_view line) {
+    std::string bytes;
+    for (const wchar_t c : line) {
+        const int b = unicode_to_cp1251(c);
+        if (b < 0) return std::nullopt;
+        bytes.push_back(static_cast<char>(b));
+    }
+    return bytes;
+}
+
+// Parses the line as text and as its UTF-8 and Windows-1251 bytes; all three must agree.
 AppState parse(std::wstring_view line, InputFormat format, const AreaFilter& filter = {}) {
     AppState state;
     state.filter.area = filter;
     parse_speedcam_line(state, line, format);
+
+    std::wstring scratch;
+    for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Ansi}) {
+        const std::optional<std::string> bytes =
+            encoding == TextEncoding::Utf8 ? to_utf8(line) : to_cp1251(line);
+        if (!bytes || (encoding == TextEncoding::Ansi && !test::ansi_is_cp1251())) continue;
+        AppState from_bytes;
+        from_bytes.filter.area = filter;
+        parse_speedcam_bytes(from_bytes, *bytes, format, encoding, scratch);
+        EXPECT_EQ(from_bytes.records.size(), state.records.size())
+            << "bytes in encoding " << static_cast<int>(encoding);
+        if (from_bytes.records.size() == 1 && state.records.size() == 1) {
+            EXPECT_TRUE(same_record(from_bytes.records[0], state.records[0]))
+                << "bytes in encoding " << static_cast<int>(encoding);
+        }
+    }
     return state;
 }
 
 void expect_record(const SpeedcamRecord& r, const Expected& e) {
-    EXPECT_STREQ(r.x_text, e.x);
-    EXPECT_STREQ(r.y_text, e.y);
+    EXPECT_EQ(test::wide(r.x_text), e.x);
+    EXPECT_EQ(test::wide(r.y_text), e.y);
     EXPECT_EQ(r.type_id, e.type_id);
     EXPECT_EQ(r.speed_limit, e.speed_limit);
     EXPECT_EQ(r.column6_value, e.column6);
@@ -73,6 +105,15 @@ const Case kSharedSyntax[] = {
      true,
      {L"0", L"0", 2147483647, -2147483647 - 1, 2147483647, L""}},
     {L"1,0,0,--5,5-3,1,.", true, {L"0", L"0", 0, 5, 0, L""}},
+    // A character of several bytes that ends column 6 goes as a whole.
+    {L"1,37.61755,55.75222,1,60,1,90Ж камера",
+     true,
+     {L"37.61755", L"55.75222", 1, 60, 90, L" камера"}},
+    {L"1,37.61755,55.75222,1,60,1,90€", true, {L"37.61755", L"55.75222", 1, 60, 90, L""}},
+    {L"1,37.61755,55.75222,1,60,1,90\U0001F697x",
+     true,
+     {L"37.61755", L"55.75222", 1, 60, 90, L"x"}},
+    {L"1,37.61755,55.75222,Ж,60,1,90", false, {}},
 };
 
 TEST(LineSyntax, EveryTableRowInBothDialects) {
@@ -108,7 +149,7 @@ TEST(LineSyntax, FieldAndCommentLimits) {
     const std::wstring digits31(31, L'1');
     const AppState full = parse(L"1," + digits31 + L",2,3,4,5,6", InputFormat::Navitel);
     ASSERT_EQ(full.records.size(), 1u);
-    EXPECT_EQ(std::wstring(full.records[0].x_text), digits31);
+    EXPECT_EQ(test::wide(full.records[0].x_text), digits31);
 
     for (int column = 0; column < 7; ++column) {
         std::wstring line;
@@ -125,6 +166,23 @@ TEST(LineSyntax, FieldAndCommentLimits) {
     const AppState cut = parse(L"1,2,3,4,5,6,7," + long_comment, InputFormat::Navitel);
     ASSERT_EQ(cut.records.size(), 1u);
     EXPECT_EQ(std::wstring(cut.records[0].comment), long_comment.substr(0, 127));
+}
+
+// Separators at every offset of the first 80 characters, across the blocks of characters
+// that the byte reading tests together; each line is checked against its decoded reading.
+TEST(LineSyntax, ColumnsOfEveryWidth) {
+    for (const InputFormat format : {InputFormat::Navitel, InputFormat::Igo}) {
+        for (std::size_t x = 0; x <= 32; ++x) {
+            for (const std::size_t y : {0, 15, 16, 17, 31}) {
+                for (const wchar_t* tail : {L"", L",Ж", L"Ж x", L",x", L"5 Улица"}) {
+                    const std::wstring line = L"12," + std::wstring(x, L'3') + L"," +
+                                              std::wstring(y, L'4') + L",1,60,1,90" + tail;
+                    SCOPED_TRACE(testing::PrintToString(line));
+                    EXPECT_EQ(parse(line, format).records.size(), x <= 31 ? 1u : 0u);
+                }
+            }
+        }
+    }
 }
 
 TEST(LineSyntax, ZeroUnitEndsTheLine) {

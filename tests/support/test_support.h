@@ -18,6 +18,13 @@ std::optional<std::wstring> realdata_path(std::string_view name);
 
 std::wstring to_wide_path(const std::filesystem::path& path);
 
+// A record's coordinate text (ASCII) as wide text, to compare with the tables of the tests.
+inline std::wstring wide(const char* ascii) {
+    std::wstring out;
+    for (; *ascii != '\0'; ++ascii) out.push_back(static_cast<unsigned char>(*ascii));
+    return out;
+}
+
 // True where "ANSI" means Windows-1251: always on the host, on Windows by the system.
 bool ansi_is_cp1251();
 
