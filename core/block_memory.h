@@ -10,6 +10,13 @@
 void* allocate_block(std::size_t bytes) noexcept;
 void free_block(void* block, std::size_t bytes) noexcept;
 
+// Writes to every page of the block, so that the system provides its memory now, on this
+// thread, rather than at the first use of each page.
+inline void touch_block(void* block, std::size_t bytes) noexcept {
+    auto* p = static_cast<volatile char*>(block);
+    for (std::size_t i = 0; i < bytes; i += 4096) p[i] = 0;
+}
+
 // One block of `T`, owned.
 template <typename T>
 class Block {
@@ -32,6 +39,7 @@ class Block {
     ~Block() { release(); }
 
     T* get() const { return data_; }
+    std::size_t count() const { return bytes_ / sizeof(T); }
     T& operator[](std::size_t i) const { return data_[i]; }
 
   private:

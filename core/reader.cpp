@@ -1,17 +1,17 @@
 #include "reader.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <string_view>
+#include <system_error>
+#include <thread>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "codepage.h"
 #include "file_io.h"
+#include "line_batch.h"
 #include "parser.h"
 
 namespace {
@@ -20,64 +20,30 @@ inline bool is_line_end(wchar_t u) {
     return u == L'\n' || u == L'\r';
 }
 
-class LineSplitter {
+// Takes the file a batch of whole lines at a time.
+class LineSink {
   public:
-    LineSplitter(AppState& state, TextEncoding encoding, InputFormat format)
-        : state_(state), encoding_(encoding), format_(format) {}
+    virtual ~LineSink() = default;
+    // `last`: no more bytes follow.
+    virtual void feed(std::string_view batch, bool last) = 0;
+    virtual bool finish() { return true; }
+};
 
-    // Parses every line of bytes that end at a line end (or at the end of the file).
-    void feed(const char* bytes, std::size_t n) {
-        if (encoding_ == TextEncoding::Utf16)
-            feed_utf16(std::string_view(bytes, n));
-        else
-            feed_bytes(std::string_view(bytes, n));
-    }
+// UTF-16: each batch is decoded, then cut into lines.
+class Utf16Lines : public LineSink {
+  public:
+    Utf16Lines(AppState& state, InputFormat format) : state_(state), format_(format) {}
 
-  private:
-    // UTF-8 and ANSI: line ends and columns are ASCII bytes in both, so the lines are cut and
-    // parsed as bytes, and only comments are decoded.
-    void feed_bytes(std::string_view rest) {
-        if (at_start_ && !rest.empty()) {
-            // A byte-order mark is dropped only at the very start of the text.
-            if (encoding_ == TextEncoding::Utf8 && rest.starts_with("\xEF\xBB\xBF"))
-                rest.remove_prefix(3);
-            at_start_ = false;
-        }
-        const char* p = rest.data();
-        const char* const end = p + rest.size();
-        while (p < end) {
-            const char* line_end = find_line_end(p, end);
-            // A line ends at LF, CR LF or a lone CR; the empty pieces between CR and LF are
-            // never objects.
-            if (line_end > p)
-                parse_speedcam_bytes(state_, std::string_view(p, line_end - p), format_, encoding_,
-                                     text_);
-            p = line_end + 1;
-        }
-    }
-
-    // The first CR or LF in [p, end), or end.
-    static const char* find_line_end(const char* p, const char* end) {
-#if defined(__SSE2__)
-        for (; end - p >= 16; p += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')),
-                                              _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
-            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
-            if (mask != 0) return p + std::countr_zero(mask);
-        }
-#endif
-        while (p < end && *p != '\n' && *p != '\r') ++p;
-        return p;
-    }
-
-    void feed_utf16(std::string_view bytes) {
-        decode_text(bytes, encoding_, text_);
+    void feed(std::string_view batch, bool) override {
+        decode_text(batch, TextEncoding::Utf16, text_);
         std::wstring_view rest(text_);
         if (at_start_ && !rest.empty()) {
+            // A byte-order mark is dropped only at the very start of the text.
             if (rest.front() == 0xFEFF) rest.remove_prefix(1);
             at_start_ = false;
         }
+        // A line ends at LF, CR LF or a lone CR; the empty pieces between CR and LF are
+        // never objects.
         while (!rest.empty()) {
             std::size_t end = 0;
             while (end < rest.size() && !is_line_end(rest[end])) ++end;
@@ -86,10 +52,48 @@ class LineSplitter {
         }
     }
 
+  private:
     AppState& state_;
-    TextEncoding encoding_;
     InputFormat format_;
     std::wstring text_;
+    bool at_start_ = true;
+};
+
+// UTF-8 and ANSI: line ends and columns are ASCII bytes in both, so the lines are cut and
+// parsed as bytes. A file of more than one batch is parsed on worker threads.
+class ByteLines : public LineSink {
+  public:
+    ByteLines(AppState& state, InputFormat format, TextEncoding encoding, unsigned workers)
+        : state_(state), format_(format), encoding_(encoding), workers_(workers) {}
+
+    void feed(std::string_view batch, bool last) override {
+        if (at_start_ && !batch.empty()) {
+            // A byte-order mark is dropped only at the very start of the text.
+            if (encoding_ == TextEncoding::Utf8 && batch.starts_with("\xEF\xBB\xBF"))
+                batch.remove_prefix(3);
+            at_start_ = false;
+        }
+        if (!pool_ && !last && workers_ > 1) {
+            try {
+                pool_ = std::make_unique<BatchPool>(state_, format_, encoding_, workers_);
+            } catch (const std::system_error&) {
+                workers_ = 1;  // no threads to be had: parse here
+            }
+        }
+        if (pool_)
+            pool_->add(batch);
+        else
+            parse_line_batch(state_, batch, format_, encoding_, scratch_);
+    }
+    bool finish() override { return !pool_ || pool_->finish(); }
+
+  private:
+    AppState& state_;
+    InputFormat format_;
+    TextEncoding encoding_;
+    unsigned workers_;
+    std::unique_ptr<BatchPool> pool_;
+    std::wstring scratch_;
     bool at_start_ = true;
 };
 
@@ -110,7 +114,7 @@ std::size_t first_line_end(const char* p, std::size_t n, std::size_t unit) {
 
 // The file is read in blocks and decoded a batch of whole lines at a time, so neither the
 // bytes nor the text of a large file are ever held in full.
-bool read_all_lines(std::FILE* file, LineSplitter& lines, std::size_t unit, ReaderLimits limits) {
+bool read_all_lines(std::FILE* file, LineSink& lines, std::size_t unit, ReaderLimits limits) {
     // Whole units only, and room for at least one unit of each.
     limits.block_bytes = std::max(limits.block_bytes - limits.block_bytes % 2, std::size_t{2});
     limits.max_line_bytes =
@@ -134,11 +138,11 @@ bool read_all_lines(std::FILE* file, LineSplitter& lines, std::size_t unit, Read
             at_end ? held - held % unit
                    : begin + after_last_line_end(buffer.data() + begin, held - begin, unit);
         if (skipping_tail) cut = begin;
-        if (cut > begin) lines.feed(buffer.data() + begin, cut - begin);
+        if (cut > begin) lines.feed(std::string_view(buffer.data() + begin, cut - begin), at_end);
         std::size_t keep = held - cut;
-        if (at_end) return true;
+        if (at_end) return lines.finish();
         if (!skipping_tail && keep > max_line_bytes) {
-            lines.feed(buffer.data() + cut, max_line_bytes);
+            lines.feed(std::string_view(buffer.data() + cut, max_line_bytes), false);
             skipping_tail = true;
         }
         if (skipping_tail) {
@@ -151,15 +155,25 @@ bool read_all_lines(std::FILE* file, LineSplitter& lines, std::size_t unit, Read
     }
 }
 
+unsigned reader_threads(const ReaderLimits& limits) {
+    if (limits.threads != 0) return limits.threads;
+    // More workers than cores only take turns; a few are enough to keep up with the reading.
+    return std::min(std::max(std::thread::hardware_concurrency(), 1u), 4u);
+}
+
 }  // namespace
 
 bool read_speedcam_stream(AppState& state, std::FILE* file, TextEncoding encoding,
                           InputFormat format, const ReaderLimits& limits) {
     clear_records(state);
     try {
-        LineSplitter lines(state, encoding, format);
-        if (read_all_lines(file, lines, encoding == TextEncoding::Utf16 ? 2 : 1, limits))
-            return true;
+        if (encoding == TextEncoding::Utf16) {
+            Utf16Lines lines(state, format);
+            if (read_all_lines(file, lines, 2, limits)) return true;
+        } else {
+            ByteLines lines(state, format, encoding, reader_threads(limits));
+            if (read_all_lines(file, lines, 1, limits)) return true;
+        }
     } catch (const std::bad_alloc&) {
     }
     // A read error or lack of memory: show nothing rather than part of the file.

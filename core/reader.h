@@ -19,6 +19,9 @@ bool read_speedcam_file(AppState& state, const std::wstring& path, TextEncoding 
 struct ReaderLimits {
     std::size_t block_bytes = std::size_t{1} << 20;
     std::size_t max_line_bytes = std::size_t{64} << 10;
+    // Threads that parse a file of more than one block: 0 for one a core (at most 4), 1 for
+    // none besides the caller's.
+    unsigned threads = 0;
 };
 
 // The same for a stream that is already open for reading; the caller closes it.

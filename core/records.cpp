@@ -13,18 +13,24 @@ void clear_records(AppState& state) {
 const wchar_t* TextStore::add(std::wstring_view text) noexcept {
     const std::size_t need = text.size() + 1;
     if (used_ + need > size_) {
-        const std::size_t size = std::max(need, chunks_.empty() ? kFirstChunk : kChunk);
-        try {
-            Block<wchar_t> chunk(size);
-            if (chunk.get() == nullptr) return nullptr;
-            chunks_.push_back(std::move(chunk));
-        } catch (const std::bad_alloc&) {
-            return nullptr;
+        // The next chunk kept from before, or a new one.
+        const std::size_t next = chunks_.empty() ? 0 : current_ + 1;
+        if (next == chunks_.size() || chunks_[next].count() < need) {
+            const std::size_t size = std::max(need, chunks_.empty() ? kFirstChunk : kChunk);
+            try {
+                Block<wchar_t> chunk(size);
+                if (chunk.get() == nullptr) return nullptr;
+                chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(next),
+                               std::move(chunk));
+            } catch (const std::bad_alloc&) {
+                return nullptr;
+            }
         }
+        current_ = next;
         used_ = 0;
-        size_ = size;
+        size_ = chunks_[next].count();
     }
-    wchar_t* kept = chunks_.back().get() + used_;
+    wchar_t* kept = chunks_[current_].get() + used_;
     std::wmemcpy(kept, text.data(), text.size());
     kept[text.size()] = L'\0';
     used_ += need;
@@ -34,8 +40,24 @@ const wchar_t* TextStore::add(std::wstring_view text) noexcept {
 void TextStore::clear() noexcept {
     chunks_.clear();
     chunks_.shrink_to_fit();
-    used_ = 0;
-    size_ = 0;
+    current_ = used_ = size_ = 0;
+}
+
+void TextStore::reuse() noexcept {
+    current_ = used_ = 0;
+    size_ = chunks_.empty() ? 0 : chunks_[0].count();
+}
+
+void RecordList::append_all(const RecordList& other) noexcept {
+    other.for_each_run([this](const SpeedcamRecord* records, std::size_t n) {
+        const std::size_t first = size();
+        const std::size_t copied = append_copies(records, n);
+        // The comments must live as long as this list, not as long as the other one.
+        for (std::size_t i = first; i < first + copied; ++i) {
+            SpeedcamRecord& r = (*this)[i];
+            if (r.comment[0] != L'\0') r.comment = keep_comment(r.comment);
+        }
+    });
 }
 
 bool append_record(AppState& state, const SpeedcamRecord& record) {

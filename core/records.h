@@ -47,16 +47,22 @@ class BlockList {
     T& operator[](std::size_t i) { return blocks_[block_of(i)][offset_of(i)]; }
     const T& operator[](std::size_t i) const { return blocks_[block_of(i)][offset_of(i)]; }
 
-    // Calls f(entry) for every entry in order, a block at a time.
+    // Calls f(entries, n) for the entries in order, one run of a block at a time.
     template <typename F>
-    void for_each(F&& f) const {
+    void for_each_run(F&& f) const {
         std::size_t left = count_;
         for (std::size_t b = 0; b < blocks_.size() && left > 0; ++b) {
             const std::size_t n = std::min<std::size_t>(left, b == 0 ? FirstBlock : BlockSize);
-            const T* entries = blocks_[b].get();
-            for (std::size_t i = 0; i < n; ++i) f(entries[i]);
+            f(static_cast<const T*>(blocks_[b].get()), n);
             left -= n;
         }
+    }
+    // Calls f(entry) for every entry in order.
+    template <typename F>
+    void for_each(F&& f) const {
+        for_each_run([&](const T* entries, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i) f(entries[i]);
+        });
     }
 
     // A zero-filled entry at the end, or null when memory ran out (the list is then unchanged).
@@ -65,9 +71,14 @@ class BlockList {
         const std::size_t block = block_of(count_);
         if (block == blocks_.size()) {
             try {
-                Block<T> fresh(block == 0 ? FirstBlock : BlockSize);
-                if (fresh.get() == nullptr) return nullptr;
-                blocks_.push_back(std::move(fresh));
+                if (block > 0 && !spares_.empty()) {
+                    blocks_.push_back(std::move(spares_.back()));
+                    spares_.pop_back();
+                } else {
+                    Block<T> fresh(block == 0 ? FirstBlock : BlockSize);
+                    if (fresh.get() == nullptr) return nullptr;
+                    blocks_.push_back(std::move(fresh));
+                }
             } catch (const std::bad_alloc&) {
                 return nullptr;
             }
@@ -79,6 +90,24 @@ class BlockList {
         ++count_;
         return entry;
     }
+    // Appends copies of the entries, a run at a time; returns how many found room.
+    std::size_t append_copies(const T* entries, std::size_t n) noexcept {
+        std::size_t done = 0;
+        while (done < n) {
+            // Room left in the last block, after taking a new block when it is full.
+            T* first = append_zeroed();
+            if (first == nullptr) break;
+            const std::size_t room =
+                (block_of(count_ - 1) == 0 ? FirstBlock : BlockSize) - offset_of(count_ - 1);
+            const std::size_t run =
+                std::min<std::size_t>({room, n - done, UINT32_MAX - count_ + 1});
+            std::memcpy(static_cast<void*>(first), entries + done, run * sizeof(T));
+            count_ += static_cast<std::uint32_t>(run - 1);
+            done += run;
+        }
+        return done;
+    }
+
     // Undoes the last append_zeroed (a line that turned out to be rejected).
     void drop_last() noexcept {
         if (count_ > 0) --count_;
@@ -86,8 +115,21 @@ class BlockList {
     void clear() noexcept {
         blocks_.clear();
         blocks_.shrink_to_fit();
+        spares_.clear();
         count_ = 0;
     }
+    // Empties the list but keeps its memory for the entries that follow.
+    void reuse() noexcept { count_ = 0; }
+
+    static constexpr std::size_t kFirstBlock = FirstBlock;
+    static constexpr std::size_t kBlockSize = BlockSize;
+    // Blocks of BlockSize entries needed beyond the first block for `count` entries.
+    static constexpr std::size_t blocks_beyond_first(std::size_t count) {
+        return count <= FirstBlock ? 0 : (count - FirstBlock + BlockSize - 1) / BlockSize;
+    }
+    // A block of BlockSize entries for later appends, so that another thread can take the
+    // cost of its first use.
+    void add_spare(Block<T>&& block) { spares_.push_back(std::move(block)); }
 
   private:
     static std::size_t block_of(std::size_t i) {
@@ -98,6 +140,7 @@ class BlockList {
     }
 
     std::vector<Block<T>> blocks_;
+    std::vector<Block<T>> spares_;
     std::uint32_t count_ = 0;
 };
 
@@ -106,14 +149,17 @@ class TextStore {
   public:
     const wchar_t* add(std::wstring_view text) noexcept;
     void clear() noexcept;
+    // Forgets every text but keeps the memory for the texts that follow.
+    void reuse() noexcept;
 
   private:
     // A small first chunk, then chunks of a large memory page.
     static constexpr std::size_t kFirstChunk = 16 * 1024;
     static constexpr std::size_t kChunk = (std::size_t{2} << 20) / sizeof(wchar_t);
     std::vector<Block<wchar_t>> chunks_;
-    std::size_t used_ = 0;  // of the last chunk
-    std::size_t size_ = 0;  // of the last chunk
+    std::size_t current_ = 0;  // the chunk being filled
+    std::size_t used_ = 0;     // of the current chunk
+    std::size_t size_ = 0;     // of the current chunk
 };
 
 // The loaded objects, and the store that holds their comments.
@@ -131,6 +177,13 @@ class RecordList
         BlockList::clear();
         comments_.clear();
     }
+    void reuse() noexcept {
+        BlockList::reuse();
+        comments_.reuse();
+    }
+    // Appends copies of the records of `other`, with copies of their comments. A record that
+    // finds no room is dropped.
+    void append_all(const RecordList& other) noexcept;
 
   private:
     TextStore comments_;

@@ -1,5 +1,5 @@
 // Speedcam files of any bytes, in every encoding and dialect, read with small blocks and
-// compared with a plain whole-file reading.
+// compared with a plain whole-file reading, with and without worker threads.
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AreaFilter area{};
     if (mode / 9 % 2) area = {37.5, 56, 38, 55.5};
     const std::size_t block = 1 + in.byte() % 64;
+    const unsigned threads = 1 + in.byte() % 3;
     const std::string bytes(in.rest());
 
     AppState state;
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* file = bytes.empty() ? std::fopen("/dev/null", "rb")
                                     : fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
     FUZZ_CHECK(file != nullptr);
-    FUZZ_CHECK(read_speedcam_stream(state, file, encoding, format, {block, 2048}));
+    FUZZ_CHECK(read_speedcam_stream(state, file, encoding, format, {block, 2048, threads}));
     std::fclose(file);
 
     if (format != InputFormat::Navitel && format != InputFormat::Igo)

@@ -215,13 +215,45 @@ TEST(BlockBoundaries, TinyBlocksReadLikeTheWholeFile) {
         ASSERT_GT(expected.records.size(), 0u);
         test::write_bytes(dir.file("in.txt"), bytes);
         for (std::size_t block = 1; block <= 40; ++block) {
+            for (const unsigned threads : {1u, 3u}) {
+                AppState state;
+                UniqueFile file = open_file(dir.file("in.txt"), "rb");
+                ASSERT_TRUE(read_speedcam_stream(state, file.get(), encoding, InputFormat::Navitel,
+                                                 {block, 2048, threads}));
+                EXPECT_TRUE(same_records(state, expected))
+                    << "block " << block << ", threads " << threads << ", "
+                    << expected.records.size() << " records expected, " << state.records.size()
+                    << " read";
+            }
+        }
+    }
+}
+
+// A file of many blocks, parsed on worker threads: the records come out in file order,
+// across the record list's own blocks, with or without the area filter.
+TEST(BlockBoundaries, WorkerThreadsKeepTheFileOrder) {
+    std::string bytes = "IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION,COMMENT\n";
+    for (int i = 0; i < 60000; ++i) {
+        bytes += std::to_string(i) + ",37." + std::to_string(i % 997) + ",55." +
+                 std::to_string(i % 991) + "," + std::to_string(i % 7) + ",60,1," +
+                 std::to_string(i % 360);
+        if (i % 3 == 0) bytes += ",камера " + std::to_string(i);
+        if (i % 101 == 0) bytes += " x,y";  // not an object
+        bytes += i % 2 ? "\r\n" : "\n";
+    }
+    test::TempDir dir;
+    test::write_bytes(dir.file("in.txt"), bytes);
+    for (const AreaFilter area : {AreaFilter{}, AreaFilter{37.2, 55.9, 37.8, 55.1}}) {
+        const AppState expected =
+            read_whole_file(bytes, TextEncoding::Utf8, InputFormat::Navitel, area);
+        ASSERT_GT(expected.records.size(), 30000u);
+        for (const unsigned threads : {1u, 2u, 4u}) {
             AppState state;
+            state.filter.area = area;
             UniqueFile file = open_file(dir.file("in.txt"), "rb");
-            ASSERT_TRUE(read_speedcam_stream(state, file.get(), encoding, InputFormat::Navitel,
-                                             {block, 2048}));
-            EXPECT_TRUE(same_records(state, expected))
-                << "block " << block << ", " << expected.records.size() << " records expected, "
-                << state.records.size() << " read";
+            ASSERT_TRUE(read_speedcam_stream(state, file.get(), TextEncoding::Utf8,
+                                             InputFormat::Navitel, {4096, 2048, threads}));
+            EXPECT_TRUE(same_records(state, expected)) << "threads " << threads;
         }
     }
 }

@@ -1,0 +1,159 @@
+#include "line_batch.h"
+
+#include <bit>
+#include <system_error>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "parser.h"
+
+namespace {
+
+// The first CR or LF in [p, end), or end.
+const char* find_line_end(const char* p, const char* end) {
+#if defined(__SSE2__)
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')),
+                                          _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+        if (mask != 0) return p + std::countr_zero(mask);
+    }
+#endif
+    while (p < end && *p != '\n' && *p != '\r') ++p;
+    return p;
+}
+
+}  // namespace
+
+void parse_line_batch(AppState& state, std::string_view bytes, InputFormat format,
+                      TextEncoding encoding, std::wstring& scratch) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    while (p < end) {
+        const char* line_end = find_line_end(p, end);
+        // The empty pieces between CR and LF are never objects.
+        if (line_end > p)
+            parse_speedcam_bytes(state, std::string_view(p, static_cast<std::size_t>(line_end - p)),
+                                 format, encoding, scratch);
+        p = line_end + 1;
+    }
+}
+
+struct BatchPool::Slot {
+    enum class Stage { Free, Queued, Parsing, Done };
+    Stage stage = Stage::Free;
+    std::string input;
+    AppState parsed;  // its record list keeps its memory from batch to batch
+    std::wstring scratch;
+    bool failed = false;
+};
+
+BatchPool::BatchPool(AppState& state, InputFormat format, TextEncoding encoding, unsigned workers)
+    : state_(state), format_(format), encoding_(encoding) {
+    // Two batches a worker: one being parsed, one waiting.
+    for (unsigned i = 0; i < 2 * workers; ++i) {
+        slots_.push_back(std::make_unique<Slot>());
+        slots_.back()->parsed.filter = state.filter;
+    }
+    try {
+        for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { work(); });
+    } catch (...) {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        queued_cv_.notify_all();
+        for (std::thread& t : threads_) t.join();
+        throw;
+    }
+}
+
+BatchPool::~BatchPool() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    queued_cv_.notify_all();
+    for (std::thread& t : threads_) t.join();
+}
+
+void BatchPool::work() {
+    for (;;) {
+        Slot* slot;
+        {
+            std::unique_lock lock(mutex_);
+            queued_cv_.wait(lock, [this] { return stopping_ || taken_ < added_; });
+            if (stopping_) return;
+            slot = slots_[taken_++ % slots_.size()].get();
+            slot->stage = Slot::Stage::Parsing;
+        }
+        try {
+            slot->parsed.records.reuse();
+            parse_line_batch(slot->parsed, slot->input, format_, encoding_, slot->scratch);
+            provide_blocks(slot->parsed.records.size());
+        } catch (...) {
+            slot->failed = true;
+        }
+        {
+            std::lock_guard lock(mutex_);
+            slot->stage = Slot::Stage::Done;
+        }
+        finished_cv_.notify_all();
+    }
+}
+
+// Every batch's records will go to the list, so the list will need the blocks for all
+// records parsed so far, whatever the order the batches finish in.
+void BatchPool::provide_blocks(std::size_t parsed) {
+    std::size_t wanted;
+    {
+        std::lock_guard lock(mutex_);
+        records_parsed_ += parsed;
+        wanted = RecordList::blocks_beyond_first(records_parsed_) - blocks_provided_;
+        blocks_provided_ += wanted;
+    }
+    for (; wanted > 0; --wanted) {
+        Block<SpeedcamRecord> block(RecordList::kBlockSize);
+        if (block.get() == nullptr) return;  // the list then allocates as it goes
+        touch_block(block.get(), RecordList::kBlockSize * sizeof(SpeedcamRecord));
+        std::lock_guard lock(mutex_);
+        spares_.push_back(std::move(block));
+    }
+}
+
+void BatchPool::append_next() {
+    Slot& slot = *slots_[appended_ % slots_.size()];
+    {
+        std::unique_lock lock(mutex_);
+        finished_cv_.wait(lock, [&] { return slot.stage == Slot::Stage::Done; });
+        for (Block<SpeedcamRecord>& block : spares_) state_.records.add_spare(std::move(block));
+        spares_.clear();
+    }
+    failed_ = failed_ || slot.failed;
+    // A record that finds no room is dropped, as when the line is parsed here.
+    state_.records.append_all(slot.parsed.records);
+    slot.failed = false;
+    slot.stage = Slot::Stage::Free;
+    ++appended_;
+}
+
+void BatchPool::add(std::string_view batch) {
+    // The slot of this batch held the batch added one round of slots ago.
+    while (added_ - appended_ >= slots_.size()) append_next();
+    Slot& slot = *slots_[added_ % slots_.size()];
+    slot.input.assign(batch);
+    {
+        std::lock_guard lock(mutex_);
+        slot.stage = Slot::Stage::Queued;
+        ++added_;
+    }
+    queued_cv_.notify_one();
+}
+
+bool BatchPool::finish() {
+    while (appended_ < added_) append_next();
+    return !failed_;
+}
