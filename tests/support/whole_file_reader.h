@@ -1,5 +1,7 @@
-// The plain way to read a speedcam file, as a reference for the block-wise reader: decode the
-// whole file, drop a leading mark, cut at every line end and parse each line.
+// The plain way to read a speedcam file, as a reference for the block-wise reader: cut the
+// whole file at every line end, decode each line, drop a leading mark and parse each line.
+// UTF-8 and ANSI are cut at the bytes of the line ends before decoding, since a line end is
+// never part of a character (Wine's decoder swallows an LF after a cut-off UTF-8 sequence).
 #pragma once
 
 #include <algorithm>
@@ -14,6 +16,18 @@ inline AppState read_whole_file(std::string_view bytes, TextEncoding encoding, I
                                 const AreaFilter& area = {}) {
     AppState state;
     state.filter.area = area;
+    if (encoding != TextEncoding::Utf16) {
+        if (encoding == TextEncoding::Utf8 && bytes.starts_with("\xEF\xBB\xBF"))
+            bytes.remove_prefix(3);
+        std::wstring line;
+        while (!bytes.empty()) {
+            const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
+            decode_text(bytes.substr(0, end), encoding, line);
+            if (end > 0) parse_speedcam_line(state, line, format);
+            bytes.remove_prefix(std::min(end + 1, bytes.size()));
+        }
+        return state;
+    }
     std::wstring text;
     decode_text(bytes, encoding, text);
     std::wstring_view rest(text);
