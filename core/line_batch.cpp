@@ -43,8 +43,7 @@ void parse_line_batch(AppState& state, std::string_view bytes, InputFormat forma
 }
 
 struct BatchPool::Slot {
-    enum class Stage { Free, Queued, Parsing, Done };
-    Stage stage = Stage::Free;
+    bool done = false;  // a worker has parsed the input
     std::string input;
     AppState parsed;  // its record list keeps its memory from batch to batch
     std::wstring scratch;
@@ -88,7 +87,6 @@ void BatchPool::work() {
             queued_cv_.wait(lock, [this] { return stopping_ || taken_ < added_; });
             if (stopping_) return;
             slot = slots_[taken_++ % slots_.size()].get();
-            slot->stage = Slot::Stage::Parsing;
         }
         try {
             slot->parsed.records.reuse();
@@ -99,7 +97,7 @@ void BatchPool::work() {
         }
         {
             std::lock_guard lock(mutex_);
-            slot->stage = Slot::Stage::Done;
+            slot->done = true;
         }
         finished_cv_.notify_all();
     }
@@ -128,7 +126,7 @@ void BatchPool::append_next() {
     Slot& slot = *slots_[appended_ % slots_.size()];
     {
         std::unique_lock lock(mutex_);
-        finished_cv_.wait(lock, [&] { return slot.stage == Slot::Stage::Done; });
+        finished_cv_.wait(lock, [&] { return slot.done; });
         for (Block<SpeedcamRecord>& block : spares_) state_.records.add_spare(std::move(block));
         spares_.clear();
     }
@@ -136,7 +134,6 @@ void BatchPool::append_next() {
     // A record that finds no room is dropped, as when the line is parsed here.
     state_.records.append_all(slot.parsed.records);
     slot.failed = false;
-    slot.stage = Slot::Stage::Free;
     ++appended_;
 }
 
@@ -147,7 +144,7 @@ void BatchPool::add(std::string_view batch) {
     slot.input.assign(batch);
     {
         std::lock_guard lock(mutex_);
-        slot.stage = Slot::Stage::Queued;
+        slot.done = false;
         ++added_;
     }
     queued_cv_.notify_one();
