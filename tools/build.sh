@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the host tree (command-line converter), the sanitizer test tree and the Windows tree.
-#   tools/build.sh [host|host-san|win]...   (default: all three)
+#   tools/build.sh [host|host-san|host-tsan|win]...   (default: host, host-san, win)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -18,6 +18,7 @@ for t in "${targets[@]}"; do
     case $t in
         host) build host -DCMAKE_BUILD_TYPE=Release -DORVANE_TESTS=OFF ;;
         host-san) build host-san -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON ;;
+        host-tsan) build host-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TSAN=ON ;;
         win) build win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake ;;
         *) echo "unknown build $t" >&2; exit 2 ;;
     esac
