@@ -121,7 +121,6 @@ class BlockList {
     // Empties the list but keeps its memory for the entries that follow.
     void reuse() noexcept { count_ = 0; }
 
-    static constexpr std::size_t kFirstBlock = FirstBlock;
     static constexpr std::size_t kBlockSize = BlockSize;
     // Blocks of BlockSize entries needed beyond the first block for `count` entries.
     static constexpr std::size_t blocks_beyond_first(std::size_t count) {
