@@ -7,6 +7,7 @@
 #include "camera_types.h"
 #include "codepage.h"
 #include "export.h"
+#include "file_io.h"
 #include "reader.h"
 #include "type_summary.h"
 
@@ -122,21 +123,31 @@ const char* encoding_name(TextEncoding e) {
     return e == TextEncoding::Utf16 ? "UTF-16" : e == TextEncoding::Ansi ? "ANSI" : "UTF-8";
 }
 
-void print_summary(AppState& state, const Options& o, std::FILE* out) {
+void print_summary(const RecordList& records, CameraTypeList& types, const Options& o,
+                   std::FILE* out) {
     char line[128];
     std::snprintf(line, sizeof line, ": %u objects (%s, %s, filter %s)\n",
-                  static_cast<unsigned>(state.records.size()), format_name(o.format),
-                  encoding_name(o.encoding), area_filter_on(o.area) ? "on" : "off");
+                  static_cast<unsigned>(records.size()), format_name(o.format),
+                  encoding_name(o.encoding), o.area.on() ? "on" : "off");
     print(out, "Read " + quoted(o.input) + line);
-    const std::vector<TypeSummaryRow> rows = summarize_types(state);
-    if (rows.empty()) return;
-    print(out, "      ID    Objects  Export  Description\n");
+    const std::vector<TypeSummaryRow> rows = summarize_types(records, types);
+    if (!rows.empty()) print(out, "      ID    Objects  Export  Description\n");
     for (const TypeSummaryRow& row : rows) {
         std::snprintf(line, sizeof line, "%8d %10llu  %-6s  ", static_cast<int>(row.type->id),
                       static_cast<unsigned long long>(row.count),
                       row.type->export_enabled ? "yes" : "no");
         print(out, line + to_utf8(row.type->description) + "\n");
     }
+    const ExportPlan plan = plan_export(records, types);
+    std::snprintf(line, sizeof line, "To export: %u objects, %llu bytes of the 6 MB limit",
+                  plan.objects, static_cast<unsigned long long>(plan.bytes));
+    print(out, line);
+    if (plan.result == ExportResult::Capped) {
+        std::snprintf(line, sizeof line, " (cut there: %u objects are left out)",
+                      plan.exportable - plan.objects);
+        print(out, line);
+    }
+    print(out, "\n");
 }
 
 }  // namespace
@@ -152,22 +163,31 @@ int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_d
         print(out, kUsage);
         return kExitComplete;
     }
-    if (o.config.empty()) o.config = exe_dir + L"Config.txt";
+    // Files are used by their full paths: a bare name would send the Windows profile
+    // functions to the Windows folder. Messages name them as the user did.
+    const bool config_given = !o.config.empty();
+    if (!config_given) o.config = exe_dir + L"Config.txt";
+    const std::wstring config = absolute_path(o.config), input = absolute_path(o.input),
+                       output = absolute_path(o.output);
+    if (config_given && file_kind(config) != FileKind::Regular) {
+        print(err, "orvane-convert: cannot read camera-type table " + quoted(o.config) + "\n");
+        return kExitFailed;
+    }
 
-    AppState state;
-    state.filter.area = o.area;
-    load_camera_types(state, o.config, o.format);
-    if (state.types.empty())
+    CameraTypeList types;
+    load_camera_types(types, config, o.format);
+    if (types.empty())
         print(err, "orvane-convert: warning: no camera types for " +
                        std::string(format_name(o.format)) + " in " + quoted(o.config) +
                        "; only the banner line is written\n");
-    if (!read_speedcam_file(state, o.input, o.encoding, o.format)) {
+    RecordList records;
+    if (!read_speedcam_file(records, input, o.encoding, o.format, o.area)) {
         print(err, "orvane-convert: cannot read input file " + quoted(o.input) + "\n");
         return kExitFailed;
     }
-    print_summary(state, o, out);
+    print_summary(records, types, o, out);
 
-    switch (export_speedcam_csv(state, o.output)) {
+    switch (export_speedcam_csv(records, types, output)) {
         case ExportResult::Complete:
             print(out, "Wrote " + quoted(o.output) + "\n");
             return kExitComplete;

@@ -80,6 +80,16 @@ void decode_multibyte(std::string_view bytes, TextEncoding encoding, std::wstrin
     }
 }
 
+bool encode_ansi(std::wstring_view text, std::string& out) {
+    out.clear();
+    for (const wchar_t c : text) {
+        const int b = unicode_to_cp1251(c);
+        if (b < 0) return false;
+        out.push_back(static_cast<char>(b));
+    }
+    return true;
+}
+
 void append_utf8(std::wstring_view text, std::string& out) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         auto cp = static_cast<std::uint32_t>(text[i]);

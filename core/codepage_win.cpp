@@ -16,6 +16,19 @@ void decode_multibyte(std::string_view bytes, TextEncoding encoding, std::wstrin
     out.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
 }
 
+bool encode_ansi(std::wstring_view text, std::string& out) {
+    out.clear();
+    if (text.empty()) return true;
+    if (text.size() > INT_MAX / 4) return false;
+    const int n = static_cast<int>(text.size());
+    out.resize(text.size() * 4);
+    BOOL lost = FALSE;
+    const int written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), n,
+                                            out.data(), n * 4, nullptr, &lost);
+    out.resize(written > 0 ? static_cast<std::size_t>(written) : 0);
+    return written > 0 && !lost;
+}
+
 void append_utf8(std::wstring_view text, std::string& out) {
     if (text.empty() || text.size() > INT_MAX / 3) return;
     const int n = static_cast<int>(text.size());

@@ -1,6 +1,7 @@
 #include "export.h"
 
 #include <charconv>
+#include <span>
 #include <cstring>
 #include <cwchar>
 #include <string_view>
@@ -40,6 +41,39 @@ void append_field(std::string& out, const char (&text)[32]) {
     out.append(text, strnlen(text, sizeof text));
 }
 
+// The enabled types in table order, and for each id the types that carry it.
+class ExportTypes {
+  public:
+    explicit ExportTypes(const CameraTypeList& types) {
+        for (const CameraType& type : types) {
+            if (type.export_enabled == 0) continue;
+            by_id_[type.id].push_back(prepared_.size());
+            prepared_.push_back(prepare(type));
+        }
+    }
+    // The types whose lines a record of this type id gets, in table order.
+    std::span<const std::size_t> of(std::int32_t id) {
+        const std::vector<std::size_t>*& matches = matches_of_[id];
+        if (matches == nullptr) {
+            const auto found = by_id_.find(id);
+            matches = found == by_id_.end() ? &none_ : &found->second;
+        }
+        return *matches;
+    }
+    const PreparedType& operator[](std::size_t t) const { return prepared_[t]; }
+
+  private:
+    std::vector<PreparedType> prepared_;
+    std::unordered_map<std::int32_t, std::vector<std::size_t>> by_id_;
+    const std::vector<std::size_t> none_;
+    IdTable<const std::vector<std::size_t>*> matches_of_{nullptr};
+};
+
+// The speed limit as the line writes it.
+std::string_view speed_text(std::int32_t speed, char (&room)[16]) {
+    return {room, static_cast<std::size_t>(std::to_chars(room, room + sizeof room, speed).ptr - room)};
+}
+
 // Lines are collected and written in large pieces.
 class CsvWriter {
   public:
@@ -71,78 +105,110 @@ class CsvWriter {
     bool ok_ = true;
 };
 
-}  // namespace
-
-namespace {
-
-ExportResult write_csv(const AppState& state, const std::wstring& path, std::uint64_t cap) {
-    UniqueFile file = open_file(path, "wb");
-    if (!file) return ExportResult::Failed;
-
-    // Enabled types in table order, and for each id the types that carry it.
-    std::vector<PreparedType> prepared;
-    std::unordered_map<std::int32_t, std::vector<std::size_t>> by_id;
-    for (std::uint32_t i = 0; i < state.types.size(); ++i) {
-        if (state.types[i].export_enabled == 0) continue;
-        by_id[state.types[i].id].push_back(prepared.size());
-        prepared.push_back(prepare(state.types[i]));
-    }
-
-    CsvWriter csv(file.get());
+// The banner and the lines of every record that has enabled types, until the cap.
+ExportResult write_lines(const RecordList& records, const CameraTypeList& types,
+                         std::uint64_t cap, CsvWriter& csv) {
+    ExportTypes enabled(types);
     append_utf8(kExportBanner, csv.line());
     csv.end_line();
-
     ExportResult result = ExportResult::Complete;
-    const std::vector<std::size_t> none;
-    IdTable<const std::vector<std::size_t>*> matches_of(nullptr);
-    for (std::uint32_t r = 0; r < state.records.size() && csv.ok(); ++r) {
-        const SpeedcamRecord& record = state.records[r];
-        const std::vector<std::size_t>*& matches = matches_of[record.type_id];
-        if (matches == nullptr) {
-            const auto found = by_id.find(record.type_id);
-            matches = found == by_id.end() ? &none : &found->second;
-        }
-        for (const std::size_t t : *matches) {
-            const PreparedType& type = prepared[t];
+    records.for_each([&](const SpeedcamRecord& record) {
+        for (const std::size_t t : enabled.of(record.type_id)) {
+            const PreparedType& type = enabled[t];
             std::string& line = csv.line();
             append_field(line, record.x_text);
             line.push_back(',');
             append_field(line, record.y_text);
             line.append(",\"").append(type.before);
             if (type.has_speed) {
-                char speed[16];
-                const auto end = std::to_chars(speed, speed + sizeof speed, record.speed_limit).ptr;
-                line.append(speed, end).append(type.after);
+                char room[16];
+                line.append(speed_text(record.speed_limit, room)).append(type.after);
             }
             line.append("\"\r\n");
             csv.end_line();
         }
         // The cap is checked between records, so a record's lines always stay together.
-        if (csv.running() > cap) {
-            result = ExportResult::Capped;
-            break;
-        }
-    }
-
-    // A full disk or a pulled stick must not be reported as success.
+        if (csv.running() > cap) result = ExportResult::Capped;
+        return result == ExportResult::Complete && csv.ok();
+    });
     csv.flush();
+    return result;
+}
+
+// The export goes to a new file beside the old one, which replaces the old one only once it
+// is whole on the device: a full stick or a pulled one leaves the last good list as it was.
+// A device or pipe given as the path is written directly.
+ExportResult write_csv(const RecordList& records, const CameraTypeList& types,
+                       const std::wstring& path, std::uint64_t cap) {
+    const bool direct = file_kind(path) == FileKind::Other;
+    const std::wstring target = direct ? path : path + L".orvane-new";
+    TempFile temp(direct ? std::wstring() : target);  // removed unless it replaces the old file
+    UniqueFile file = open_file(target, "wb");
+    if (!file) return ExportResult::Failed;
+    CsvWriter csv(file.get());
+    const ExportResult result = write_lines(records, types, cap, csv);
+    // A full disk or a pulled stick must not be reported as success.
     const bool flushed = csv.ok() && flush_to_device(file.get());
-    const bool closed = close_file(std::move(file));
-    if (!flushed || !closed) {
-        // A cut-off file must not be mistaken for a whole one by the head unit.
-        remove_partial_file(path);
-        return ExportResult::Failed;
-    }
+    if (!close_file(std::move(file)) || !flushed) return ExportResult::Failed;
+    if (!direct && !temp.replace(path)) return ExportResult::Failed;
     return result;
 }
 
 }  // namespace
 
-ExportResult export_speedcam_csv(const AppState& state, const std::wstring& path,
-                                 std::uint64_t cap) {
+ExportResult export_speedcam_csv(const RecordList& records, const CameraTypeList& types,
+                                 const std::wstring& path, std::uint64_t cap) {
     try {
-        return write_csv(state, path, cap);
+        return write_csv(records, types, path, cap);
     } catch (const std::bad_alloc&) {
         return ExportResult::Failed;
+    }
+}
+
+std::vector<ExportShare> export_shares(const RecordList& records, const CameraTypeList& types) {
+    ExportTypes enabled(types);
+    std::vector<ExportShare> shares;
+    shares.reserve(records.size());
+    records.for_each([&](const SpeedcamRecord& record) {
+        ExportShare share;
+        const std::size_t coordinates =
+            strnlen(record.x_text, sizeof record.x_text) + strnlen(record.y_text, sizeof record.y_text);
+        for (const std::size_t t : enabled.of(record.type_id)) {
+            const PreparedType& type = enabled[t];
+            char room[16];
+            // x,y,"message" and CR LF
+            share.bytes += static_cast<std::uint32_t>(
+                coordinates + 6 + type.before.size() +
+                (type.has_speed ? speed_text(record.speed_limit, room).size() + type.after.size()
+                                : 0));
+            ++share.lines;
+        }
+        shares.push_back(share);
+    });
+    return shares;
+}
+
+ExportPlan plan_export(std::span<const ExportShare> shares, const std::vector<bool>* kept,
+                       std::uint64_t cap) {
+    const std::uint64_t banner = to_utf8(kExportBanner).size();
+    ExportPlan plan{banner, 0, 0, ExportResult::Complete};
+    std::uint64_t running = banner + 1;
+    for (std::size_t i = 0; i < shares.size(); ++i) {
+        if (shares[i].lines == 0 || (kept != nullptr && !(*kept)[i])) continue;
+        ++plan.exportable;
+        if (plan.result == ExportResult::Capped) continue;
+        ++plan.objects;
+        plan.bytes += shares[i].bytes;
+        running += shares[i].bytes + shares[i].lines;
+        if (running > cap) plan.result = ExportResult::Capped;
+    }
+    return plan;
+}
+
+ExportPlan plan_export(const RecordList& records, const CameraTypeList& types, std::uint64_t cap) {
+    try {
+        return plan_export(export_shares(records, types), nullptr, cap);
+    } catch (const std::bad_alloc&) {
+        return {0, 0, 0, ExportResult::Failed};
     }
 }

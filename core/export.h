@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
-#include "app_state.h"
+#include "records.h"
 
 enum class ExportResult : std::uint16_t {
     Failed = 0,    // the file could not be opened or written
@@ -19,5 +21,27 @@ constexpr std::uint64_t kExportSizeCap = 6u * 1024u * 1024u;
 extern const wchar_t kExportBanner[];
 
 // `cap` is the head unit's limit; tests pass small ones to reach it with little data.
-ExportResult export_speedcam_csv(const AppState& state, const std::wstring& path,
-                                 std::uint64_t cap = kExportSizeCap);
+ExportResult export_speedcam_csv(const RecordList& records, const CameraTypeList& types,
+                                 const std::wstring& path, std::uint64_t cap = kExportSizeCap);
+
+// What the export of the records would write, counted by the same rules, without writing.
+struct ExportPlan {
+    std::uint64_t bytes;      // the size of the file
+    std::uint32_t objects;    // records with lines in the file
+    std::uint32_t exportable;  // records whose type is exported, within the cap or beyond it
+    ExportResult result;      // Complete, or Capped when the file would be cut; Failed: no memory
+};
+ExportPlan plan_export(const RecordList& records, const CameraTypeList& types,
+                       std::uint64_t cap = kExportSizeCap);
+
+// What each record adds to the export: the bytes and the number of its lines, none when no
+// enabled type carries its id. A view over a subset of the records (a rectangle on the map)
+// plans from these without reading the records again.
+struct ExportShare {
+    std::uint32_t bytes = 0;
+    std::uint32_t lines = 0;
+};
+std::vector<ExportShare> export_shares(const RecordList& records, const CameraTypeList& types);
+// The plan for the records that `kept` marks (all when it is null), in their order.
+ExportPlan plan_export(std::span<const ExportShare> shares, const std::vector<bool>* kept,
+                       std::uint64_t cap = kExportSizeCap);

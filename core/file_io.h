@@ -1,4 +1,5 @@
-// Opening files by wide path, and pushing written data to the device.
+// Opening files by wide path, pushing written data to the device, and replacing one file by
+// another in one step.
 #pragma once
 
 #include <cstdio>
@@ -20,6 +21,33 @@ bool flush_to_device(std::FILE* file);
 // Closes the file and reports whether the close succeeded.
 bool close_file(UniqueFile file);
 
-// Removes a regular file that could not be written whole. Devices and anything else that
-// is not a plain file stay.
-void remove_partial_file(const std::wstring& path);
+enum class FileKind { Missing, Regular, Other };  // Other: a folder, a device, a pipe
+FileKind file_kind(const std::wstring& path);
+
+// Puts `from` in the place of `to` in one step, so that a reader of `to` finds either the old
+// file or the new one, never a part; the rename reaches the device before this returns.
+bool replace_file(const std::wstring& from, const std::wstring& to);
+void remove_file(const std::wstring& path);
+
+// The path made absolute against the current folder, or the path itself when it cannot be.
+std::wstring absolute_path(const std::wstring& path);
+
+// A file written in the place of another: removed at the end of its scope unless it has
+// replaced the other one.
+class TempFile {
+  public:
+    explicit TempFile(std::wstring path) : path_(std::move(path)) {}
+    ~TempFile() {
+        if (!path_.empty()) remove_file(path_);
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    bool replace(const std::wstring& target) {
+        if (!replace_file(path_, target)) return false;
+        path_.clear();
+        return true;
+    }
+
+  private:
+    std::wstring path_;
+};

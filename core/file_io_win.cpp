@@ -1,5 +1,6 @@
+#include <windows.h>
+
 #include <io.h>
-#include <sys/stat.h>
 
 #include "file_io.h"
 
@@ -12,8 +13,28 @@ bool flush_to_device(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
 }
 
-void remove_partial_file(const std::wstring& path) {
-    struct _stat64 info {};
-    if (_wstat64(path.c_str(), &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG)
-        _wremove(path.c_str());
+FileKind file_kind(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
+    return attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE) ? FileKind::Other
+                                                                          : FileKind::Regular;
+}
+
+bool replace_file(const std::wstring& from, const std::wstring& to) {
+    return MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+void remove_file(const std::wstring& path) {
+    DeleteFileW(path.c_str());
+}
+
+std::wstring absolute_path(const std::wstring& path) {
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring full(n, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (written == 0 || written >= n) return path;
+    full.resize(written);
+    return full;
 }

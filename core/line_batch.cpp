@@ -28,7 +28,7 @@ const char* find_line_end(const char* p, const char* end) {
 
 }  // namespace
 
-void parse_line_batch(AppState& state, std::string_view bytes, InputFormat format,
+void parse_line_batch(RecordList& records, std::string_view bytes, const LineRules& rules,
                       TextEncoding encoding, std::wstring& scratch) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
@@ -36,8 +36,9 @@ void parse_line_batch(AppState& state, std::string_view bytes, InputFormat forma
         const char* line_end = find_line_end(p, end);
         // The empty pieces between CR and LF are never objects.
         if (line_end > p)
-            parse_speedcam_bytes(state, std::string_view(p, static_cast<std::size_t>(line_end - p)),
-                                 format, encoding, scratch);
+            parse_speedcam_bytes(records,
+                                 std::string_view(p, static_cast<std::size_t>(line_end - p)),
+                                 rules, encoding, scratch);
         p = line_end + 1;
     }
 }
@@ -45,18 +46,16 @@ void parse_line_batch(AppState& state, std::string_view bytes, InputFormat forma
 struct BatchPool::Slot {
     bool done = false;  // a worker has parsed the input
     std::string input;
-    AppState parsed;  // its record list keeps its memory from batch to batch
+    RecordList parsed;
     std::wstring scratch;
     bool failed = false;
 };
 
-BatchPool::BatchPool(AppState& state, InputFormat format, TextEncoding encoding, unsigned workers)
-    : state_(state), format_(format), encoding_(encoding) {
+BatchPool::BatchPool(RecordList& records, const LineRules& rules, TextEncoding encoding,
+                     unsigned workers)
+    : records_(records), rules_(rules), encoding_(encoding) {
     // Two batches a worker: one being parsed, one waiting.
-    for (unsigned i = 0; i < 2 * workers; ++i) {
-        slots_.push_back(std::make_unique<Slot>());
-        slots_.back()->parsed.filter = state.filter;
-    }
+    for (unsigned i = 0; i < 2 * workers; ++i) slots_.push_back(std::make_unique<Slot>());
     try {
         for (unsigned i = 0; i < workers; ++i) threads_.emplace_back([this] { work(); });
     } catch (...) {
@@ -89,9 +88,9 @@ void BatchPool::work() {
             slot = slots_[taken_++ % slots_.size()].get();
         }
         try {
-            slot->parsed.records.reuse();
-            parse_line_batch(slot->parsed, slot->input, format_, encoding_, slot->scratch);
-            provide_blocks(slot->parsed.records.size());
+            parse_line_batch(slot->parsed, slot->input, rules_, encoding_, slot->scratch);
+            // Counted while the records are still in this core's cache.
+            slot->parsed.type_tally();
         } catch (...) {
             slot->failed = true;
         }
@@ -103,36 +102,14 @@ void BatchPool::work() {
     }
 }
 
-// Every batch's records will go to the list, so the list will need the blocks for all
-// records parsed so far, whatever the order the batches finish in.
-void BatchPool::provide_blocks(std::size_t parsed) {
-    std::size_t wanted;
-    {
-        std::lock_guard lock(mutex_);
-        records_parsed_ += parsed;
-        wanted = RecordList::blocks_beyond_first(records_parsed_) - blocks_provided_;
-        blocks_provided_ += wanted;
-    }
-    for (; wanted > 0; --wanted) {
-        Block<SpeedcamRecord> block(RecordList::kBlockSize);
-        if (block.get() == nullptr) return;  // the list then allocates as it goes
-        touch_block(block.get(), RecordList::kBlockSize * sizeof(SpeedcamRecord));
-        std::lock_guard lock(mutex_);
-        spares_.push_back(std::move(block));
-    }
-}
-
 void BatchPool::append_next() {
     Slot& slot = *slots_[appended_ % slots_.size()];
     {
         std::unique_lock lock(mutex_);
         finished_cv_.wait(lock, [&] { return slot.done; });
-        for (Block<SpeedcamRecord>& block : spares_) state_.records.add_spare(std::move(block));
-        spares_.clear();
     }
-    failed_ = failed_ || slot.failed;
-    // A record that finds no room is dropped, as when the line is parsed here.
-    state_.records.append_all(slot.parsed.records);
+    failed_ = failed_ || slot.failed || !records_.take(std::move(slot.parsed));
+    slot.parsed.clear();
     slot.failed = false;
     ++appended_;
 }

@@ -10,37 +10,39 @@
 #include <thread>
 #include <vector>
 
-#include "app_state.h"
+#include "parser.h"
 
 // Cuts the bytes at every line end (LF, CR LF or a lone CR) and parses each line into the
 // record list. `scratch` is room for decoding, kept from batch to batch.
-void parse_line_batch(AppState& state, std::string_view bytes, InputFormat format,
+void parse_line_batch(RecordList& records, std::string_view bytes, const LineRules& rules,
                       TextEncoding encoding, std::wstring& scratch);
 
 // Parses batches of whole lines on worker threads and appends their records to the list in
 // the order the batches came in, so the list is the same as when parsed one after the other.
-// A large file's time goes almost all into parsing, which this spreads over the cores.
+// Each batch is parsed into memory of its own that the list then takes over: most of a large
+// file's time goes into parsing and into the first touch of fresh memory, and both are then
+// spread over the cores.
 class BatchPool {
   public:
     // Throws std::system_error when a thread cannot be started.
-    BatchPool(AppState& state, InputFormat format, TextEncoding encoding, unsigned workers);
+    BatchPool(RecordList& records, const LineRules& rules, TextEncoding encoding,
+              unsigned workers);
     ~BatchPool();
     BatchPool(const BatchPool&) = delete;
     BatchPool& operator=(const BatchPool&) = delete;
 
     // Copies the batch for a worker; appends finished batches while it waits for room.
     void add(std::string_view batch);
-    // Appends all batches; false when a worker ran out of memory.
+    // Appends all batches; false when memory ran out on the way.
     bool finish();
 
   private:
     struct Slot;
     void work();
-    void provide_blocks(std::size_t parsed);
     void append_next();
 
-    AppState& state_;
-    InputFormat format_;
+    RecordList& records_;
+    LineRules rules_;
     TextEncoding encoding_;
     std::vector<std::unique_ptr<Slot>> slots_;
     std::mutex mutex_;
@@ -51,10 +53,5 @@ class BatchPool {
     std::uint64_t appended_ = 0;           // batches whose records are in the list
     bool stopping_ = false;
     bool failed_ = false;
-    // Record blocks that the workers prepare for the list, so that the list's memory is made
-    // ready on their threads and not on this one.
-    std::vector<Block<SpeedcamRecord>> spares_;
-    std::size_t records_parsed_ = 0;
-    std::size_t blocks_provided_ = 0;
     std::vector<std::thread> threads_;
 };

@@ -87,7 +87,7 @@ struct LineLayout {
 // The decision looks at ASCII characters only: the first character outside ASCII is of the
 // "other" class and ends the scan one way or another.
 template <typename Char>
-bool scan_columns(std::basic_string_view<Char> line, InputFormat format, LineLayout& layout) {
+bool scan_columns(std::basic_string_view<Char> line, const LineRules& rules, LineLayout& layout) {
     std::size_t line_end = line.size();
     std::size_t run_start = 0;  // the first character after the last separator
     int k = 0;                  // the column being read
@@ -129,12 +129,15 @@ bool scan_columns(std::basic_string_view<Char> line, InputFormat format, LineLay
     }
     if (line_end > run_start && line_end - run_start > kMaxField) return false;
     // The end of the line acts as one more character of the "other" class.
-    if (k == 6) {
-        layout.end[6] = line_end;
-    } else if (k == 5 && format == InputFormat::Igo) {
-        // Classic iGO row without an index: X,Y,TYPE,SPEED,DIRTYPE,DIRECTION.
+    if (rules.six_columns) {
+        // Classic iGO row without an index: X,Y,TYPE,SPEED,DIRTYPE,DIRECTION and nothing else.
+        if (k != 5) return false;
         layout.end[5] = line_end;
         layout.six_columns = true;
+        return true;
+    }
+    if (k == 6) {
+        layout.end[6] = line_end;
     } else if (k != 7) {
         return false;
     }
@@ -166,20 +169,18 @@ inline std::int32_t to_int(std::basic_string_view<Char> text) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-bool passes_area_filter(const SpeedcamRecord& record, const AreaFilter& filter) {
-    if (!area_filter_on(filter)) return true;
-    const double x = coordinate_to_double(record.x_text);
-    const double y = coordinate_to_double(record.y_text);
-    // Strict on every side; a NaN bound fails every comparison.
-    return x > filter.west && x < filter.east && y < filter.north && y > filter.south;
+bool passes_area_filter(const SpeedcamRecord& record, const AreaFilter& area) {
+    // The texts are read as numbers only when a filter needs them.
+    return !area.on() ||
+           area.contains(coordinate_to_double(record.x_text), coordinate_to_double(record.y_text));
 }
 
 // Appends the record the layout describes, unless the area filter keeps it out. Returns the
 // record, or null when it was not added.
 template <typename Char>
-SpeedcamRecord* add_record(AppState& state, std::basic_string_view<Char> line,
-                           const LineLayout& layout) {
-    SpeedcamRecord* record = state.records.append_zeroed();
+SpeedcamRecord* add_record(RecordList& records, std::basic_string_view<Char> line,
+                           const LineLayout& layout, const AreaFilter& area) {
+    SpeedcamRecord* record = records.append_zeroed();
     if (record == nullptr) return nullptr;
     auto column = [&](int c) {
         return line.substr(layout.start[c], layout.end[c] - layout.start[c]);
@@ -190,11 +191,15 @@ SpeedcamRecord* add_record(AppState& state, std::basic_string_view<Char> line,
     record->type_id = to_int(column(first + 2));
     record->speed_limit = to_int(column(first + 3));
     record->column6_value = to_int(column(layout.six_columns ? 5 : 6));
-    if (!passes_area_filter(*record, state.filter.area)) {
-        state.records.drop_last();
+    if (!passes_area_filter(*record, area)) {
+        records.drop_last();
         return nullptr;
     }
     return record;
+}
+
+bool known_format(InputFormat format) {
+    return format == InputFormat::Navitel || format == InputFormat::Igo;
 }
 
 }  // namespace
@@ -219,36 +224,87 @@ double coordinate_to_double(std::string_view text) {
     return value;
 }
 
-void parse_speedcam_line(AppState& state, std::wstring_view line, InputFormat format) {
-    if (format != InputFormat::Navitel && format != InputFormat::Igo) return;
+namespace {
+
+// Rows looked at when a file has no header that tells its shape.
+constexpr int kShapeRows = 64;
+
+template <typename Char>
+bool starts_with_name(std::basic_string_view<Char> line, std::string_view name) {
+    if (line.size() < name.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<std::make_unsigned_t<Char>>(line[i]);
+        if ((c >= 'a' && c <= 'z' ? c - 32 : c) != static_cast<unsigned char>(name[i]))
+            return false;
+    }
+    return true;
+}
+
+template <typename Char>
+bool six_column_rows(std::basic_string_view<Char> text, bool whole) {
+    const Char line_ends[] = {'\r', '\n', 0};
+    const LineRules six{InputFormat::Igo, true, {}}, seven{InputFormat::Igo, false, {}};
+    int six_rows = 0, seven_rows = 0;
+    while (!text.empty() && six_rows + seven_rows < kShapeRows) {
+        const std::size_t end = text.find_first_of(line_ends);
+        if (end == text.npos && !whole) break;  // the last line may be cut
+        const auto line = text.substr(0, end);
+        text.remove_prefix(end == text.npos ? text.size() : end + 1);
+        if (starts_with_name(line, "X,Y,")) return true;
+        if (starts_with_name(line, "IDX,X,Y,")) return false;
+        LineLayout layout;
+        if (scan_columns(line, six, layout))
+            ++six_rows;
+        else if (scan_columns(line, seven, layout))
+            ++seven_rows;
+    }
+    return six_rows > seven_rows;
+}
+
+}  // namespace
+
+bool igo_rows_have_six_columns(std::string_view head, TextEncoding encoding, bool whole) {
+    head = head.substr(0, kShapeHeadBytes);
+    whole = whole && head.size() < kShapeHeadBytes;
+    if (encoding != TextEncoding::Utf16)
+        return six_column_rows(head.starts_with("\xEF\xBB\xBF") ? head.substr(3) : head, whole);
+    std::wstring text;
+    decode_text(head, TextEncoding::Utf16, text);
+    std::wstring_view view(text);
+    if (!view.empty() && view.front() == 0xFEFF) view.remove_prefix(1);
+    return six_column_rows(view, whole);
+}
+
+void parse_speedcam_line(RecordList& records, std::wstring_view line, const LineRules& rules) {
+    if (!known_format(rules.format)) return;
     LineLayout layout;
-    if (!scan_columns(line, format, layout)) return;
-    SpeedcamRecord* record = add_record(state, line, layout);
+    if (!scan_columns(line, rules, layout)) return;
+    SpeedcamRecord* record = add_record(records, line, layout, rules.area);
     if (record == nullptr || layout.comment_at == std::wstring_view::npos) return;
     std::wstring_view comment = line.substr(layout.comment_at);
     comment = comment.substr(0, std::min({comment.find(L'\0'), comment.size(), kMaxComment}));
-    record->comment = state.records.keep_comment(comment);
+    record->comment = records.keep_comment(comment);
 }
 
-void parse_speedcam_bytes(AppState& state, std::string_view line, InputFormat format,
+void parse_speedcam_bytes(RecordList& records, std::string_view line, const LineRules& rules,
                           TextEncoding encoding, std::wstring& scratch) {
-    if (format != InputFormat::Navitel && format != InputFormat::Igo) return;
+    if (!known_format(rules.format)) return;
     LineLayout layout;
-    if (!scan_columns(line, format, layout)) return;
+    if (!scan_columns(line, rules, layout)) return;
     if (layout.other_at_column6 != std::string_view::npos &&
         static_cast<unsigned char>(line[layout.other_at_column6]) >= 0x80) {
         // Column 6 ends in a character of several bytes, all of which are dropped: the
         // decoded line knows where that character ends.
         decode_text(line.substr(0, std::min(line.find('\0'), line.size())), encoding, scratch);
-        parse_speedcam_line(state, scratch, format);
+        parse_speedcam_line(records, scratch, rules);
         return;
     }
-    SpeedcamRecord* record = add_record(state, line, layout);
+    SpeedcamRecord* record = add_record(records, line, layout, rules.area);
     if (record == nullptr || layout.comment_at == std::string_view::npos) return;
     // The comment starts after an ASCII character, so at a character boundary. 127
     // characters never take more than 4 bytes each.
     std::string_view bytes = line.substr(layout.comment_at, kMaxComment * 4 + 4);
     bytes = bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
     decode_text(bytes, encoding, scratch);
-    record->comment = state.records.keep_comment(std::wstring_view(scratch).substr(0, kMaxComment));
+    record->comment = records.keep_comment(std::wstring_view(scratch).substr(0, kMaxComment));
 }

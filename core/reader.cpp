@@ -32,7 +32,7 @@ class LineSink {
 // UTF-16: each batch is decoded, then cut into lines.
 class Utf16Lines : public LineSink {
   public:
-    Utf16Lines(AppState& state, InputFormat format) : state_(state), format_(format) {}
+    Utf16Lines(RecordList& records, const LineRules& rules) : records_(records), rules_(rules) {}
 
     void feed(std::string_view batch, bool) override {
         decode_text(batch, TextEncoding::Utf16, text_);
@@ -47,14 +47,14 @@ class Utf16Lines : public LineSink {
         while (!rest.empty()) {
             std::size_t end = 0;
             while (end < rest.size() && !is_line_end(rest[end])) ++end;
-            if (end > 0) parse_speedcam_line(state_, rest.substr(0, end), format_);
+            if (end > 0) parse_speedcam_line(records_, rest.substr(0, end), rules_);
             rest.remove_prefix(end < rest.size() ? end + 1 : end);
         }
     }
 
   private:
-    AppState& state_;
-    InputFormat format_;
+    RecordList& records_;
+    LineRules rules_;
     std::wstring text_;
     bool at_start_ = true;
 };
@@ -63,8 +63,8 @@ class Utf16Lines : public LineSink {
 // parsed as bytes. A file of more than one batch is parsed on worker threads.
 class ByteLines : public LineSink {
   public:
-    ByteLines(AppState& state, InputFormat format, TextEncoding encoding, unsigned workers)
-        : state_(state), format_(format), encoding_(encoding), workers_(workers) {}
+    ByteLines(RecordList& records, const LineRules& rules, TextEncoding encoding, unsigned workers)
+        : records_(records), rules_(rules), encoding_(encoding), workers_(workers) {}
 
     void feed(std::string_view batch, bool last) override {
         if (at_start_ && !batch.empty()) {
@@ -75,7 +75,7 @@ class ByteLines : public LineSink {
         }
         if (!pool_ && !last && workers_ > 1) {
             try {
-                pool_ = std::make_unique<BatchPool>(state_, format_, encoding_, workers_);
+                pool_ = std::make_unique<BatchPool>(records_, rules_, encoding_, workers_);
             } catch (const std::system_error&) {
                 workers_ = 1;  // no threads to be had: parse here
             }
@@ -83,18 +83,36 @@ class ByteLines : public LineSink {
         if (pool_)
             pool_->add(batch);
         else
-            parse_line_batch(state_, batch, format_, encoding_, scratch_);
+            parse_line_batch(records_, batch, rules_, encoding_, scratch_);
     }
     bool finish() override { return !pool_ || pool_->finish(); }
 
   private:
-    AppState& state_;
-    InputFormat format_;
+    RecordList& records_;
+    LineRules rules_;
     TextEncoding encoding_;
     unsigned workers_;
     std::unique_ptr<BatchPool> pool_;
     std::wstring scratch_;
     bool at_start_ = true;
+};
+
+// The file's bytes, the first of them already taken off the stream.
+class Source {
+  public:
+    Source(std::FILE* file, std::string_view head) : file_(file), head_(head) {}
+    // Up to n bytes; fewer only at the end of the file or on a read error.
+    std::size_t read(char* out, std::size_t n) {
+        const std::size_t from_head = std::min(n, head_.size());
+        std::memcpy(out, head_.data(), from_head);
+        head_.remove_prefix(from_head);
+        return from_head + (from_head < n ? std::fread(out + from_head, 1, n - from_head, file_) : 0);
+    }
+    bool failed() const { return std::ferror(file_) != 0; }
+
+  private:
+    std::FILE* file_;
+    std::string_view head_;
 };
 
 // Byte offset just past the last line end in [0, n), or 0 when there is none. `unit` is 2
@@ -114,7 +132,7 @@ std::size_t first_line_end(const char* p, std::size_t n, std::size_t unit) {
 
 // The file is read in blocks and decoded a batch of whole lines at a time, so neither the
 // bytes nor the text of a large file are ever held in full.
-bool read_all_lines(std::FILE* file, LineSink& lines, std::size_t unit, ReaderLimits limits) {
+bool read_all_lines(Source& source, LineSink& lines, std::size_t unit, ReaderLimits limits) {
     // Whole units only, and room for at least one unit of each.
     limits.block_bytes = std::max(limits.block_bytes - limits.block_bytes % 2, std::size_t{2});
     limits.max_line_bytes =
@@ -125,8 +143,8 @@ bool read_all_lines(std::FILE* file, LineSink& lines, std::size_t unit, ReaderLi
     std::size_t held = 0;        // bytes at the front of the buffer not yet parsed
     bool skipping_tail = false;  // inside the cut-off rest of an overlong line
     for (;;) {
-        const std::size_t n = std::fread(buffer.data() + held, 1, block_bytes, file);
-        if (n < block_bytes && std::ferror(file)) return false;
+        const std::size_t n = source.read(buffer.data() + held, block_bytes);
+        if (n < block_bytes && source.failed()) return false;
         const bool at_end = n < block_bytes;
         held += n;
         std::size_t begin = 0;
@@ -163,27 +181,39 @@ unsigned reader_threads(const ReaderLimits& limits) {
 
 }  // namespace
 
-bool read_speedcam_stream(AppState& state, std::FILE* file, TextEncoding encoding,
-                          InputFormat format, const ReaderLimits& limits) {
-    clear_records(state);
+bool read_speedcam_stream(RecordList& records, std::FILE* file, TextEncoding encoding,
+                          InputFormat format, const AreaFilter& area,
+                          const ReaderLimits& limits) {
+    clear_records(records);
     try {
+        LineRules rules{format, false, area};
+        std::string head;
+        if (format == InputFormat::Igo) {
+            // The shape of iGO rows is decided once, from the start of the file.
+            head.resize(kShapeHeadBytes);
+            head.resize(std::fread(head.data(), 1, head.size(), file));
+            if (std::ferror(file)) return false;
+            rules.six_columns =
+                igo_rows_have_six_columns(head, encoding, head.size() < kShapeHeadBytes);
+        }
+        Source source(file, head);
         if (encoding == TextEncoding::Utf16) {
-            Utf16Lines lines(state, format);
-            if (read_all_lines(file, lines, 2, limits)) return true;
+            Utf16Lines lines(records, rules);
+            if (read_all_lines(source, lines, 2, limits)) return true;
         } else {
-            ByteLines lines(state, format, encoding, reader_threads(limits));
-            if (read_all_lines(file, lines, 1, limits)) return true;
+            ByteLines lines(records, rules, encoding, reader_threads(limits));
+            if (read_all_lines(source, lines, 1, limits)) return true;
         }
     } catch (const std::bad_alloc&) {
     }
     // A read error or lack of memory: show nothing rather than part of the file.
-    clear_records(state);
+    clear_records(records);
     return false;
 }
 
-bool read_speedcam_file(AppState& state, const std::wstring& path, TextEncoding encoding,
-                        InputFormat format) {
-    clear_records(state);
+bool read_speedcam_file(RecordList& records, const std::wstring& path, TextEncoding encoding,
+                        InputFormat format, const AreaFilter& area) {
+    clear_records(records);
     UniqueFile file = open_file(path, "rb");
-    return file && read_speedcam_stream(state, file.get(), encoding, format);
+    return file && read_speedcam_stream(records, file.get(), encoding, format, area);
 }

@@ -4,13 +4,15 @@
 #include <cstdio>
 #include <string>
 
-#include "app_state.h"
+#include "area_filter.h"
+#include "formats.h"
+#include "records.h"
 
-// Replaces the record list with the accepted lines of the file, in file order. False when
-// the file cannot be opened or read, or memory runs out; the list is then empty. An empty,
-// undecodable or headers-only file is read successfully and gives no records.
-bool read_speedcam_file(AppState& state, const std::wstring& path, TextEncoding encoding,
-                        InputFormat format);
+// Replaces the records with the accepted lines of the file that lie in the area, in file
+// order. False when the file cannot be opened or read, or memory runs out; the list is then
+// empty. An empty, undecodable or headers-only file is read successfully and gives no records.
+bool read_speedcam_file(RecordList& records, const std::wstring& path, TextEncoding encoding,
+                        InputFormat format, const AreaFilter& area = {});
 
 // How much of a file is read at once, and where an overlong line is cut. The parser decides
 // a line within its first few hundred characters (seven columns of at most 31 characters,
@@ -25,5 +27,6 @@ struct ReaderLimits {
 };
 
 // The same for a stream that is already open for reading; the caller closes it.
-bool read_speedcam_stream(AppState& state, std::FILE* file, TextEncoding encoding,
-                          InputFormat format, const ReaderLimits& limits = {});
+bool read_speedcam_stream(RecordList& records, std::FILE* file, TextEncoding encoding,
+                          InputFormat format, const AreaFilter& area = {},
+                          const ReaderLimits& limits = {});

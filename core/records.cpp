@@ -1,87 +1,192 @@
 #include "records.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <new>
 
-#include "app_state.h"
+namespace {
 
-void clear_records(AppState& state) {
-    state.records.clear();
+// Sizes double from a small first block, so that a short file costs little, up to blocks of
+// 2 MiB.
+constexpr std::size_t kFirstRecords = 64;
+constexpr std::size_t kMaxRecords = (std::size_t{2} << 20) / sizeof(SpeedcamRecord);
+constexpr std::size_t kFirstChunk = 4096;
+constexpr std::size_t kMaxChunk = (std::size_t{2} << 20) / sizeof(wchar_t);
+
+std::size_t next_size(std::size_t last, std::size_t first, std::size_t max) {
+    return last == 0 ? first : std::min(2 * last, max);
 }
+
+}  // namespace
 
 const wchar_t* TextStore::add(std::wstring_view text) noexcept {
     const std::size_t need = text.size() + 1;
     if (used_ + need > size_) {
-        // The next chunk kept from before, or a new one.
-        const std::size_t next = chunks_.empty() ? 0 : current_ + 1;
-        if (next == chunks_.size() || chunks_[next].count() < need) {
-            const std::size_t size = std::max(need, chunks_.empty() ? kFirstChunk : kChunk);
-            try {
-                Block<wchar_t> chunk(size);
-                if (chunk.get() == nullptr) return nullptr;
-                chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(next),
-                               std::move(chunk));
-            } catch (const std::bad_alloc&) {
-                return nullptr;
-            }
+        const std::size_t size = std::max(need, next_size(size_, kFirstChunk, kMaxChunk));
+        try {
+            chunks_.reserve(chunks_.size() + 1);
+            chunks_.push_back(std::make_unique_for_overwrite<wchar_t[]>(size));
+        } catch (const std::bad_alloc&) {
+            return nullptr;
         }
-        current_ = next;
         used_ = 0;
-        size_ = chunks_[next].count();
+        size_ = size;
     }
-    wchar_t* kept = chunks_[current_].get() + used_;
+    wchar_t* kept = chunks_.back().get() + used_;
     std::wmemcpy(kept, text.data(), text.size());
     kept[text.size()] = L'\0';
     used_ += need;
     return kept;
 }
 
-void TextStore::clear() noexcept {
-    chunks_.clear();
-    chunks_.shrink_to_fit();
-    current_ = used_ = size_ = 0;
+bool TextStore::take(TextStore&& other) noexcept {
+    if (other.chunks_.empty()) return true;
+    try {
+        chunks_.reserve(chunks_.size() + other.chunks_.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (auto& chunk : other.chunks_) chunks_.push_back(std::move(chunk));
+    used_ = other.used_;
+    size_ = other.size_;
+    other = TextStore();
+    return true;
 }
 
-void TextStore::reuse() noexcept {
-    current_ = used_ = 0;
-    size_ = chunks_.empty() ? 0 : chunks_[0].count();
+void RecordList::Free::operator()(SpeedcamRecord* records) const noexcept {
+    std::free(records);
 }
 
-void RecordList::append_all(const RecordList& other) noexcept {
-    other.for_each_run([this](const SpeedcamRecord* records, std::size_t n) {
-        const std::size_t first = size();
-        const std::size_t copied = append_copies(records, n);
-        // The comments must live as long as this list, not as long as the other one.
-        for (std::size_t i = first; i < first + copied; ++i) {
-            SpeedcamRecord& r = (*this)[i];
-            if (r.comment[0] != L'\0') r.comment = keep_comment(r.comment);
+void TypeTally::add(std::int32_t id, std::uint64_t records) {
+    std::uint32_t& at = index_[id];
+    if (at == UINT32_MAX) {
+        counts_.push_back({id, 0});
+        at = static_cast<std::uint32_t>(counts_.size() - 1);
+    }
+    counts_[at].records += records;
+}
+
+void TypeTally::add_all(const TypeTally& other) {
+    for (const Count& c : other.counts_) add(c.id, c.records);
+}
+
+const TypeTally& RecordList::type_tally() const {
+    if (!tally_) {
+        TypeTally tally;
+        for_each([&](const SpeedcamRecord& r) { tally.add(r.type_id); });
+        tally_ = std::move(tally);
+    }
+    return *tally_;
+}
+
+const SpeedcamRecord& RecordList::operator[](std::size_t i) const {
+    if (segments_.size() == 1) return segments_[0].records[i];
+    const auto segment = std::upper_bound(ends_.begin(), ends_.end(), i) - ends_.begin();
+    const std::size_t start = segment == 0 ? 0 : ends_[static_cast<std::size_t>(segment) - 1];
+    return segments_[static_cast<std::size_t>(segment)].records[i - start];
+}
+
+SpeedcamRecord* RecordList::append_zeroed() noexcept {
+    if (count_ == UINT32_MAX) return nullptr;
+    if (segments_.empty() || segments_.back().size == segments_.back().capacity) {
+        const std::size_t last = segments_.empty() ? 0 : segments_.back().capacity;
+        const std::size_t capacity = next_size(last, kFirstRecords, kMaxRecords);
+        try {
+            segments_.reserve(segments_.size() + 1);
+            ends_.reserve(ends_.size() + 1);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
         }
-    });
+        auto* records = static_cast<SpeedcamRecord*>(std::malloc(capacity * sizeof(SpeedcamRecord)));
+        if (records == nullptr) return nullptr;
+        segments_.push_back({std::unique_ptr<SpeedcamRecord[], Free>(records), 0,
+                             static_cast<std::uint32_t>(capacity)});
+        ends_.push_back(count_);
+    }
+    tally_.reset();
+    Segment& segment = segments_.back();
+    SpeedcamRecord* record = &segment.records[segment.size++];
+    // A copy of fixed size compiles to a few stores, where assigning a new record may not.
+    static constexpr SpeedcamRecord kEmpty{};
+    std::memcpy(static_cast<void*>(record), &kEmpty, sizeof kEmpty);
+    ++ends_.back();
+    ++count_;
+    return record;
 }
 
-bool append_record(AppState& state, const SpeedcamRecord& record) {
-    SpeedcamRecord* slot = state.records.append_zeroed();
+void RecordList::drop_last() noexcept {
+    if (count_ == 0) return;
+    tally_.reset();
+    auto segment = segments_.rbegin();
+    while (segment->size == 0) ++segment;  // a taken list may end in an empty segment
+    --segment->size;
+    for (auto end = ends_.rbegin(); end != ends_.rend() && *end == count_; ++end) --*end;
+    --count_;
+}
+
+const wchar_t* RecordList::keep_comment(std::wstring_view text) noexcept {
+    if (text.empty()) return L"";
+    const wchar_t* kept = comments_.add(text);
+    return kept ? kept : L"";
+}
+
+bool RecordList::take(RecordList&& other) noexcept {
+    if (other.count_ > UINT32_MAX - count_) return false;
+    try {
+        segments_.reserve(segments_.size() + other.segments_.size());
+        ends_.reserve(ends_.size() + other.ends_.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    // Room is reserved, so nothing below can fail once the comments have moved.
+    if (!comments_.take(std::move(other.comments_))) return false;
+    // The tallies join only when both are counted; otherwise this list counts afresh.
+    try {
+        if (tally_ && other.tally_)
+            tally_->add_all(*other.tally_);
+        else if (count_ == 0)
+            tally_ = std::move(other.tally_);
+        else
+            tally_.reset();
+    } catch (const std::bad_alloc&) {
+        tally_.reset();
+    }
+    for (std::size_t i = 0; i < other.segments_.size(); ++i) {
+        segments_.push_back(std::move(other.segments_[i]));
+        ends_.push_back(count_ + other.ends_[i]);
+    }
+    count_ += other.count_;
+    other.clear();
+    return true;
+}
+
+void clear_records(RecordList& records) {
+    records.clear();
+}
+
+bool append_record(RecordList& records, const SpeedcamRecord& record) {
+    SpeedcamRecord* slot = records.append_zeroed();
     if (slot == nullptr) return false;
     *slot = record;
     // The comment must live as long as this list, not as long as the caller's text.
-    slot->comment = state.records.keep_comment(record.comment ? record.comment : L"");
+    slot->comment = records.keep_comment(record.comment ? record.comment : L"");
     return true;
 }
 
-void clear_camera_types(AppState& state) {
-    state.types.clear();
+void clear_camera_types(CameraTypeList& types) {
+    types.clear();
+    types.shrink_to_fit();
 }
 
-bool append_camera_type(AppState& state, const CameraType& type) {
-    CameraType* slot = state.types.append_zeroed();
-    if (slot == nullptr) return false;
-    *slot = type;
+bool append_camera_type(CameraTypeList& types, const CameraType& type) {
+    try {
+        types.push_back(type);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     return true;
-}
-
-bool area_filter_on(const AreaFilter& filter) {
-    return filter.west != 0 && filter.north != 0 && filter.east != 0 && filter.south != 0;
 }
 
 bool same_record(const SpeedcamRecord& a, const SpeedcamRecord& b) {

@@ -1,16 +1,15 @@
 // Speedcam objects and camera types, and the two lists that hold them.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <type_traits>
 #include <vector>
 
-#include "block_memory.h"
+#include "id_table.h"
 
 struct SpeedcamRecord {
     // Only digits, '-' and '.' ever reach the coordinate texts, so they are kept one byte a
@@ -35,164 +34,102 @@ struct CameraType {
     std::uint8_t export_enabled;
 };
 
-// Owning list with stable element addresses: list rows keep pointers to the entries, so the
-// storage grows in blocks and never moves what it holds. Appending is amortised O(1). The
-// first block is small, so that a short file or a small table costs little.
-template <typename T, std::size_t FirstBlock, std::size_t BlockSize>
-requires std::is_trivially_copyable_v<T>
-class BlockList {
-  public:
-    std::uint32_t size() const { return count_; }
-    bool empty() const { return count_ == 0; }
-    T& operator[](std::size_t i) { return blocks_[block_of(i)][offset_of(i)]; }
-    const T& operator[](std::size_t i) const { return blocks_[block_of(i)][offset_of(i)]; }
-
-    // Calls f(entries, n) for the entries in order, one run of a block at a time.
-    template <typename F>
-    void for_each_run(F&& f) const {
-        std::size_t left = count_;
-        for (std::size_t b = 0; b < blocks_.size() && left > 0; ++b) {
-            const std::size_t n = std::min<std::size_t>(left, b == 0 ? FirstBlock : BlockSize);
-            f(static_cast<const T*>(blocks_[b].get()), n);
-            left -= n;
-        }
-    }
-    // Calls f(entry) for every entry in order.
-    template <typename F>
-    void for_each(F&& f) const {
-        for_each_run([&](const T* entries, std::size_t n) {
-            for (std::size_t i = 0; i < n; ++i) f(entries[i]);
-        });
-    }
-
-    // A zero-filled entry at the end, or null when memory ran out (the list is then unchanged).
-    T* append_zeroed() noexcept {
-        if (count_ == UINT32_MAX) return nullptr;
-        const std::size_t block = block_of(count_);
-        if (block == blocks_.size()) {
-            try {
-                if (block > 0 && !spares_.empty()) {
-                    blocks_.push_back(std::move(spares_.back()));
-                    spares_.pop_back();
-                } else {
-                    Block<T> fresh(block == 0 ? FirstBlock : BlockSize);
-                    if (fresh.get() == nullptr) return nullptr;
-                    blocks_.push_back(std::move(fresh));
-                }
-            } catch (const std::bad_alloc&) {
-                return nullptr;
-            }
-        }
-        T* entry = &blocks_[block][offset_of(count_)];
-        // A copy of fixed size compiles to a few stores, where assigning T{} may not.
-        static constexpr T kEmpty{};
-        std::memcpy(static_cast<void*>(entry), &kEmpty, sizeof(T));
-        ++count_;
-        return entry;
-    }
-    // Appends copies of the entries, a run at a time; returns how many found room.
-    std::size_t append_copies(const T* entries, std::size_t n) noexcept {
-        std::size_t done = 0;
-        while (done < n) {
-            // Room left in the last block, after taking a new block when it is full.
-            T* first = append_zeroed();
-            if (first == nullptr) break;
-            const std::size_t room =
-                (block_of(count_ - 1) == 0 ? FirstBlock : BlockSize) - offset_of(count_ - 1);
-            const std::size_t run =
-                std::min<std::size_t>({room, n - done, UINT32_MAX - count_ + 1});
-            std::memcpy(static_cast<void*>(first), entries + done, run * sizeof(T));
-            count_ += static_cast<std::uint32_t>(run - 1);
-            done += run;
-        }
-        return done;
-    }
-
-    // Undoes the last append_zeroed (a line that turned out to be rejected).
-    void drop_last() noexcept {
-        if (count_ > 0) --count_;
-    }
-    void clear() noexcept {
-        blocks_.clear();
-        blocks_.shrink_to_fit();
-        spares_.clear();
-        count_ = 0;
-    }
-    // Empties the list but keeps its memory for the entries that follow.
-    void reuse() noexcept { count_ = 0; }
-
-    static constexpr std::size_t kBlockSize = BlockSize;
-    // Blocks of BlockSize entries needed beyond the first block for `count` entries.
-    static constexpr std::size_t blocks_beyond_first(std::size_t count) {
-        return count <= FirstBlock ? 0 : (count - FirstBlock + BlockSize - 1) / BlockSize;
-    }
-    // A block of BlockSize entries for later appends, so that another thread can take the
-    // cost of its first use.
-    void add_spare(Block<T>&& block) { spares_.push_back(std::move(block)); }
-
-  private:
-    static std::size_t block_of(std::size_t i) {
-        return i < FirstBlock ? 0 : (i - FirstBlock) / BlockSize + 1;
-    }
-    static std::size_t offset_of(std::size_t i) {
-        return i < FirstBlock ? i : (i - FirstBlock) % BlockSize;
-    }
-
-    std::vector<Block<T>> blocks_;
-    std::vector<Block<T>> spares_;
-    std::uint32_t count_ = 0;
-};
-
-// Zero-terminated texts in large chunks; a text keeps its address until the store is cleared.
+// Zero-terminated texts in chunks; a text keeps its address as long as its store, or the
+// store that took over its chunks, lives.
 class TextStore {
   public:
     const wchar_t* add(std::wstring_view text) noexcept;
-    void clear() noexcept;
-    // Forgets every text but keeps the memory for the texts that follow.
-    void reuse() noexcept;
+    // Takes over the other store's texts; their addresses do not change. False, with both
+    // stores unchanged, when memory ran out.
+    bool take(TextStore&& other) noexcept;
+    void clear() noexcept { *this = TextStore(); }
 
   private:
-    // A small first chunk, then chunks of a large memory page.
-    static constexpr std::size_t kFirstChunk = 16 * 1024;
-    static constexpr std::size_t kChunk = (std::size_t{2} << 20) / sizeof(wchar_t);
-    std::vector<Block<wchar_t>> chunks_;
-    std::size_t current_ = 0;  // the chunk being filled
-    std::size_t used_ = 0;     // of the current chunk
-    std::size_t size_ = 0;     // of the current chunk
+    std::vector<std::unique_ptr<wchar_t[]>> chunks_;
+    std::size_t used_ = 0;  // of the last chunk
+    std::size_t size_ = 0;  // of the last chunk
 };
 
-// The loaded objects, and the store that holds their comments.
-// After a first small block, blocks of 2 MiB, the size of a large memory page.
-class RecordList
-    : public BlockList<SpeedcamRecord, 64, (std::size_t{2} << 20) / sizeof(SpeedcamRecord)> {
+// How many records of each type id a list holds, in the order the ids are first met.
+class TypeTally {
   public:
-    // A lasting copy of a comment for a record of this list; "" when memory ran out.
-    const wchar_t* keep_comment(std::wstring_view text) noexcept {
-        if (text.empty()) return L"";
-        const wchar_t* kept = comments_.add(text);
-        return kept ? kept : L"";
-    }
-    void clear() noexcept {
-        BlockList::clear();
-        comments_.clear();
-    }
-    void reuse() noexcept {
-        BlockList::reuse();
-        comments_.reuse();
-    }
-    // Appends copies of the records of `other`, with copies of their comments. A record that
-    // finds no room is dropped.
-    void append_all(const RecordList& other) noexcept;
+    struct Count {
+        std::int32_t id;
+        std::uint64_t records;
+    };
+    // Both may throw std::bad_alloc.
+    void add(std::int32_t id, std::uint64_t records = 1);
+    void add_all(const TypeTally& other);
+    const std::vector<Count>& counts() const { return counts_; }
 
   private:
-    TextStore comments_;
+    std::vector<Count> counts_;
+    IdTable<std::uint32_t> index_{UINT32_MAX};  // id to its place in counts_
 };
-using CameraTypeList = BlockList<CameraType, 16, 256>;
 
-struct AppState;
+// The loaded objects in file order, with the store of their comments. Records live in
+// segments that never move, so that a batch of records parsed on another thread joins the
+// list without a copy.
+class RecordList {
+  public:
+    std::uint32_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    // Records are changed only while they are appended (append_zeroed).
+    const SpeedcamRecord& operator[](std::size_t i) const;
+    // Calls f(record) for the records in order; an f that returns bool stops the walk by
+    // returning false.
+    template <typename F>
+    void for_each(F&& f) const {
+        for (const Segment& s : segments_) {
+            for (std::uint32_t i = 0; i < s.size; ++i) {
+                if constexpr (std::is_same_v<decltype(f(s.records[i])), bool>) {
+                    if (!f(s.records[i])) return;
+                } else {
+                    f(s.records[i]);
+                }
+            }
+        }
+    }
 
-void clear_records(AppState& state);
-// Copies the record to the end of the list; false when the list cannot grow.
-bool append_record(AppState& state, const SpeedcamRecord& record);
-void clear_camera_types(AppState& state);
-bool append_camera_type(AppState& state, const CameraType& type);
+    // The records of each type. Counted once and kept until the list changes; a list whose
+    // tally is counted when its records are fresh in the cache hands it on to the list that
+    // takes it over. May throw std::bad_alloc.
+    const TypeTally& type_tally() const;
+
+    // A zero-filled record at the end, or null when memory ran out (the list is unchanged).
+    // It is the caller's to fill until the next change of the list.
+    SpeedcamRecord* append_zeroed() noexcept;
+    // Undoes the last append_zeroed (a line that turned out to be rejected).
+    void drop_last() noexcept;
+    // A lasting copy of a comment for a record of this list; "" when memory ran out.
+    const wchar_t* keep_comment(std::wstring_view text) noexcept;
+    // Moves every record of `other`, and the comments they point at, to the end of this list.
+    // False, with both lists unchanged, when memory ran out.
+    bool take(RecordList&& other) noexcept;
+    void clear() noexcept { *this = RecordList(); }
+
+  private:
+    // Segments are taken from the heap uninitialised: a record is written only when it is
+    // appended, so that memory no record reaches is never touched.
+    struct Free {
+        void operator()(SpeedcamRecord* records) const noexcept;
+    };
+    struct Segment {
+        std::unique_ptr<SpeedcamRecord[], Free> records;
+        std::uint32_t size = 0;
+        std::uint32_t capacity = 0;
+    };
+    std::vector<Segment> segments_;
+    std::vector<std::uint32_t> ends_;  // the count of records up to the end of each segment
+    std::uint32_t count_ = 0;
+    TextStore comments_;
+    mutable std::optional<TypeTally> tally_;
+};
+
+using CameraTypeList = std::vector<CameraType>;
+
+void clear_records(RecordList& records);
+// Copies the record, and its comment, to the end of the list; false when the list cannot grow.
+bool append_record(RecordList& records, const SpeedcamRecord& record);
+void clear_camera_types(CameraTypeList& types);
+bool append_camera_type(CameraTypeList& types, const CameraType& type);

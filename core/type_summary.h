@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app_state.h"
+#include "records.h"
 
 struct TypeSummaryRow {
     CameraType* type;  // the first table entry with this id
@@ -13,4 +13,4 @@ struct TypeSummaryRow {
 
 // One row per distinct type_id that has an entry in the type table, in the order the ids
 // are first met in the records. Records whose type has no entry are not summarised.
-std::vector<TypeSummaryRow> summarize_types(AppState& state);
+std::vector<TypeSummaryRow> summarize_types(const RecordList& records, CameraTypeList& types);

@@ -32,13 +32,13 @@ std::wstring widen(const char* text) {
     return std::wstring(text, text + std::strlen(text));
 }
 
-std::string expected_output(const AppState& state, std::uint64_t cap) {
+std::string expected_output(const RecordList& records, const CameraTypeList& types,
+                            std::uint64_t cap) {
     std::string out = to_utf8(kExportBanner);
     std::uint64_t running = out.size() + 1;
-    for (std::uint32_t r = 0; r < state.records.size(); ++r) {
-        const SpeedcamRecord& record = state.records[r];
-        for (std::uint32_t t = 0; t < state.types.size(); ++t) {
-            const CameraType& type = state.types[t];
+    for (std::uint32_t r = 0; r < records.size(); ++r) {
+        const SpeedcamRecord& record = records[r];
+        for (const CameraType& type : types) {
             if (!type.export_enabled || type.id != record.type_id) continue;
             std::wstring message = type.message_format;
             const std::size_t at = message.find(L"%SPEED%");
@@ -62,14 +62,15 @@ bool valid_utf8(const std::string& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzInput in(data, size);
-    AppState state;
+    RecordList records;
+    CameraTypeList types;
     const int type_count = in.byte() % 6;
     for (int i = 0; i < type_count; ++i) {
         CameraType type{};
         type.id = in.byte() % 4;
         type.export_enabled = in.byte() % 3;
         copy(type.message_format, 127, in.text(126));
-        append_camera_type(state, type);
+        append_camera_type(types, type);
     }
     const std::uint64_t cap = in.u32() % 4096;
     const int record_count = in.byte();
@@ -79,11 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         record.speed_limit = static_cast<std::int32_t>(in.u32());
         copy_coordinate(record.x_text, in.text(31));
         copy_coordinate(record.y_text, in.text(31));
-        append_record(state, record);
+        append_record(records, record);
     }
 
     static const std::string path = "/dev/shm/orvane-fuzz-" + std::to_string(getpid()) + ".csv";
-    const ExportResult result = export_speedcam_csv(state, from_utf8(path), cap);
+    const ExportResult result = export_speedcam_csv(records, types, from_utf8(path), cap);
     std::string actual;
     if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
         char block[4096];
@@ -94,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::remove(path.c_str());
 
     FUZZ_CHECK(result == ExportResult::Complete || result == ExportResult::Capped);
-    FUZZ_CHECK(actual == expected_output(state, cap));
+    FUZZ_CHECK(actual == expected_output(records, types, cap));
     FUZZ_CHECK(valid_utf8(actual) && !actual.starts_with("\xef\xbb\xbf"));
     // Every line ends in CR LF, and there is no other CR or LF.
     for (std::size_t i = 0; i < actual.size(); ++i) {

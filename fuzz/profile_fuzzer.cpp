@@ -12,11 +12,11 @@
 
 namespace {
 
-bool same_table(const AppState& a, const AppState& b) {
-    if (a.types.size() != b.types.size()) return false;
-    for (std::uint32_t i = 0; i < a.types.size(); ++i) {
-        const CameraType& x = a.types[i];
-        const CameraType& y = b.types[i];
+bool same_table(const CameraTypeList& a, const CameraTypeList& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const CameraType& x = a[i];
+        const CameraType& y = b[i];
         if (x.id != y.id || x.export_enabled != y.export_enabled ||
             std::wcscmp(x.description, y.description) != 0 ||
             std::wcscmp(x.message_format, y.message_format) != 0)
@@ -25,10 +25,10 @@ bool same_table(const AppState& a, const AppState& b) {
     return true;
 }
 
-AppState load(const std::wstring& path, InputFormat format) {
-    AppState state;
-    load_camera_types(state, path, format);
-    return state;
+CameraTypeList load(const std::wstring& path, InputFormat format) {
+    CameraTypeList types;
+    load_camera_types(types, path, format);
+    return types;
 }
 
 }  // namespace
@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fwrite(data, 1, size, file);
     std::fclose(file);
 
-    const AppState navitel = load(wide_path, InputFormat::Navitel);
-    const AppState igo = load(wide_path, InputFormat::Igo);
+    const CameraTypeList navitel = load(wide_path, InputFormat::Navitel);
+    const CameraTypeList igo = load(wide_path, InputFormat::Igo);
     save_camera_types(navitel, wide_path, InputFormat::Navitel);
     FUZZ_CHECK(same_table(load(wide_path, InputFormat::Navitel), navitel));
     FUZZ_CHECK(same_table(load(wide_path, InputFormat::Igo), igo));

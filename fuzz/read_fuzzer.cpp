@@ -33,28 +33,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const unsigned threads = 1 + in.byte() % 3;
     const std::string bytes(in.rest());
 
-    AppState state;
-    state.filter.area = area;
+    RecordList records;
     std::FILE* file = bytes.empty() ? std::fopen("/dev/null", "rb")
                                     : fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
     FUZZ_CHECK(file != nullptr);
-    FUZZ_CHECK(read_speedcam_stream(state, file, encoding, format, {block, 2048, threads}));
+    FUZZ_CHECK(read_speedcam_stream(records, file, encoding, format, area, {block, 2048, threads}));
     std::fclose(file);
 
     if (format != InputFormat::Navitel && format != InputFormat::Igo)
-        FUZZ_CHECK(state.records.empty());
-    for (std::size_t i = 0; i < state.records.size(); ++i) {
-        const SpeedcamRecord& r = state.records[i];
+        FUZZ_CHECK(records.empty());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const SpeedcamRecord& r = records[i];
         FUZZ_CHECK(numeric_text(r.x_text) && numeric_text(r.y_text));
         FUZZ_CHECK(wcsnlen(r.comment, 128) <= 127);
-        if (area_filter_on(area)) {
+        if (area.on()) {
             const double x = coordinate_to_double(r.x_text), y = coordinate_to_double(r.y_text);
             FUZZ_CHECK(x > area.west && x < area.east && y < area.north && y > area.south);
         }
     }
-    const AppState whole = read_whole_file(bytes, encoding, format, area);
-    FUZZ_CHECK(whole.records.size() == state.records.size());
-    for (std::size_t i = 0; i < state.records.size(); ++i)
-        FUZZ_CHECK(same_record(whole.records[i], state.records[i]));
+    const RecordList whole = read_whole_file(bytes, encoding, format, area);
+    FUZZ_CHECK(whole.size() == records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) FUZZ_CHECK(same_record(whole[i], records[i]));
     return 0;
 }

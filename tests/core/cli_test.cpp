@@ -1,17 +1,18 @@
-// orvane-convert as a user runs it: summary, exit codes and messages.
+// orvane-convert as a user runs it: summary, exit codes, messages and the files it uses.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "codepage.h"
 #include "convert.h"
 #include "file_io.h"
-#include "codepage.h"
 #include "test_support.h"
 
 namespace {
 
 struct Outcome {
     int code;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 Outcome convert(const std::vector<std::wstring>& args) {
@@ -27,27 +28,30 @@ Outcome convert(const std::vector<std::wstring>& args) {
     return run;
 }
 
+bool has(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 TEST(Converter, WritesTheCsvAndPrintsTheWindowsSummary) {
     test::TempDir dir;
-    const Outcome run = convert({L"--config", test::data_path("golden_config.txt"), L"-o",
-                                 dir.file("speedcam.csv"), test::data_path("navitel_lf.txt")});
+    const std::wstring config = test::data_path("golden_config.txt");
+    const Outcome run = convert({L"--config", config, L"-o", dir.file("speedcam.csv"),
+                                 test::data_path("navitel_lf.txt")});
     EXPECT_EQ(run.code, kExitComplete) << run.err;
-    EXPECT_NE(run.out.find(": 5 objects (Navitel, UTF-8, filter off)\n"
-                           "      ID    Objects  Export  Description\n"
-                           "       1          2  yes     Стационарная камера\n"
-                           "       2          1  no      Светофор\n"
-                           "       4          1  yes     Средняя скорость\n"
-                           "     101          1  yes     Ограничение скорости\n"),
-              std::string::npos)
+    EXPECT_TRUE(has(run.out, ": 5 objects (Navitel, UTF-8, filter off)\n"
+                             "      ID    Objects  Export  Description\n"
+                             "       1          2  yes     Стационарная камера\n"
+                             "       2          1  no      Светофор\n"
+                             "       4          1  yes     Средняя скорость\n"
+                             "     101          1  yes     Ограничение скорости\n"
+                             "To export: 4 objects, 322 bytes of the 6 MB limit\n"))
         << run.out;
     EXPECT_SAME_BYTES(test::read_bytes(test::data_path("navitel.csv", "expected")),
                       test::read_bytes(dir.file("speedcam.csv")));
-
-    // The same through a Cyrillic file name, with the options written with '='.
+    // The same through Cyrillic file names, with the options written with '='.
     test::write_bytes(dir.file("камеры.txt"), test::read_bytes(test::data_path("igo_indexed.txt")));
-    const Outcome igo =
-        convert({L"--format=igo", L"--config=" + test::data_path("golden_config.txt"), L"-o",
-                 dir.file("выход.csv"), dir.file("камеры.txt")});
+    const Outcome igo = convert({L"--format=igo", L"--config=" + config, L"-o",
+                                 dir.file("выход.csv"), dir.file("камеры.txt")});
     EXPECT_EQ(igo.code, kExitComplete) << igo.err;
     EXPECT_SAME_BYTES(test::read_bytes(test::data_path("igo_indexed.csv", "expected")),
                       test::read_bytes(dir.file("выход.csv")));
@@ -57,38 +61,51 @@ TEST(Converter, ExitCodesAndMessagesNameTheProblem) {
     test::TempDir dir;
     const std::wstring config = test::data_path("golden_config.txt");
     const std::wstring input = test::data_path("navitel_lf.txt");
-
     Outcome run = convert({L"--format", L"tomtom", input});
     EXPECT_EQ(run.code, kExitUsage);
-    EXPECT_NE(run.err.find("--format takes navitel or igo"), std::string::npos);
-    EXPECT_NE(run.err.find("Usage: orvane-convert"), std::string::npos);
-    EXPECT_EQ(convert({}).code, kExitUsage);
-    EXPECT_EQ(convert({L"--area", L"37,56,38", input}).code, kExitUsage);
-    EXPECT_EQ(convert({L"a.txt", L"b.txt"}).code, kExitUsage);
+    EXPECT_TRUE(has(run.err, "--format takes navitel or igo") && has(run.err, "Usage:"));
+    for (const std::vector<std::wstring>& bad :
+         {std::vector<std::wstring>{}, {L"--area", L"37,56,38", input}, {L"a.txt", L"b.txt"}})
+        EXPECT_EQ(convert(bad).code, kExitUsage);
     run = convert({L"--help"});
-    EXPECT_EQ(run.code, kExitComplete);
-    EXPECT_NE(run.out.find("Usage: orvane-convert"), std::string::npos);
+    EXPECT_TRUE(run.code == kExitComplete && has(run.out, "Usage: orvane-convert"));
 
-    run = convert({L"--config", config, L"-o", dir.file("x.csv"), dir.file("missing.txt")});
+    const std::wstring missing = dir.file("missing.txt"), bad_output = dir.file("no/x.csv");
+    run = convert({L"--config", config, L"-o", dir.file("x.csv"), missing});
     EXPECT_EQ(run.code, kExitFailed);
-    EXPECT_NE(run.err.find("cannot read input file '" + to_utf8(dir.file("missing.txt")) + "'"),
-              std::string::npos);
-
-    const std::wstring bad_output = dir.file("no_folder/speedcam.csv");
+    EXPECT_TRUE(has(run.err, "cannot read input file '" + to_utf8(missing) + "'")) << run.err;
     run = convert({L"--config", config, L"-o", bad_output, input});
     EXPECT_EQ(run.code, kExitFailed);
-    EXPECT_NE(run.err.find("cannot write output file '" + to_utf8(bad_output) + "'"),
-              std::string::npos);
-
+    EXPECT_TRUE(has(run.err, "cannot write output file '" + to_utf8(bad_output) + "'"));
+    // A table that is not there is an error, not a banner-only file.
     run = convert({L"--config", dir.file("none.txt"), L"-o", dir.file("x.csv"), input});
+    EXPECT_EQ(run.code, kExitFailed);
+    EXPECT_TRUE(has(run.err, "cannot read camera-type table")) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "x.csv"));
+    // The default table beside the program may be missing: a warning, and the banner alone.
+    run = convert({L"-o", dir.file("x.csv"), input});
     EXPECT_EQ(run.code, kExitComplete);
-    EXPECT_NE(run.err.find("warning: no camera types for Navitel"), std::string::npos);
+    EXPECT_TRUE(has(run.err, "warning: no camera types for Navitel"));
 
     run = convert({L"--config", config, L"--area", L"37.6,55.76,37.71,55.74", L"-o",
                    dir.file("area.csv"), input});
     EXPECT_EQ(run.code, kExitComplete);
-    EXPECT_NE(run.out.find(": 2 objects (Navitel, UTF-8, filter on)"), std::string::npos)
-        << run.out;
+    EXPECT_TRUE(has(run.out, ": 2 objects (Navitel, UTF-8, filter on)")) << run.out;
+}
+
+// Names relative to the current folder mean files there, on both builds: the Windows profile
+// functions would look for a bare name in the Windows folder.
+TEST(Converter, RelativeNamesAreTheCurrentFolders) {
+    test::TempDir dir;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    test::write_bytes(dir.file("Config.txt"), test::read_bytes(test::data_path("golden_config.txt")));
+    test::write_bytes(dir.file("in.txt"), test::read_bytes(test::data_path("navitel_lf.txt")));
+    const Outcome run = convert({L"--config", L"Config.txt", L"-o", L"out.csv", L"in.txt"});
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(run.code, kExitComplete) << run.err;
+    EXPECT_SAME_BYTES(test::read_bytes(test::data_path("navitel.csv", "expected")),
+                      test::read_bytes(dir.file("out.csv")));
 }
 
 TEST(Converter, CappedOutputExitsWithThree) {
@@ -99,7 +116,8 @@ TEST(Converter, CappedOutputExitsWithThree) {
     const Outcome run = convert({L"--config", test::data_path("golden_config.txt"), L"-o",
                                  dir.file("big.csv"), dir.file("big.txt")});
     EXPECT_EQ(run.code, kExitCapped);
-    EXPECT_NE(run.err.find("6 MB limit"), std::string::npos);
+    EXPECT_TRUE(has(run.err, "6 MB limit"));
+    EXPECT_TRUE(has(run.out, " (cut there: ")) << run.out;
 }
 
 }  // namespace

@@ -1,60 +1,39 @@
-// The record and type lists: ownership, order and stable addresses.
+// The record list: batches that join it keep their records, comments and type counts.
 #include <gtest/gtest.h>
 
-#include "app_state.h"
 #include "parser.h"
 
 namespace {
 
-CameraType make_type(int id) {
-    CameraType type{};
-    type.id = id;
-    type.export_enabled = 1;
-    return type;
-}
-
-TEST(Lists, ClearAppendAndKeepOrder) {
-    AppState state;
-    clear_records(state);
-    clear_camera_types(state);
-    EXPECT_EQ(state.records.size(), 0u);
-
-    SpeedcamRecord record{};
-    for (int i = 0; i < 3; ++i) {
-        record.type_id = i;
-        ASSERT_TRUE(append_record(state, record));
+TEST(RecordList, TakenBatchesKeepOrderCommentsAndTally) {
+    RecordList list, batch;
+    const LineRules rules;
+    for (int i = 0; i < 100; ++i) parse_speedcam_line(list, L"1,37.1,55.1,5,60,1,90,а", rules);
+    const wchar_t* first_comment = list[0].comment;
+    list.type_tally();  // counted before the batch joins
+    for (int i = 0; i < 70000; ++i) {
+        const std::wstring type = std::to_wstring(i % 3 == 0 ? 7 : -1);
+        parse_speedcam_line(batch, L"1,2,3," + type + L",0,0,0,камера " + std::to_wstring(i),
+                            rules);
     }
-    ASSERT_EQ(state.records.size(), 3u);
-    EXPECT_EQ(state.records[2].type_id, 2);
-    clear_records(state);
-    EXPECT_EQ(state.records.size(), 0u);
-
-    // Repeated IDs are both kept, in index order.
-    ASSERT_TRUE(append_camera_type(state, make_type(5)));
-    ASSERT_TRUE(append_camera_type(state, make_type(5)));
-    ASSERT_TRUE(append_camera_type(state, make_type(-7)));
-    ASSERT_EQ(state.types.size(), 3u);
-    EXPECT_EQ(state.types[1].id, 5);
-    EXPECT_EQ(state.types[2].id, -7);
-}
-
-TEST(Lists, EntriesNeverMoveWhileTheListGrows) {
-    // List rows point at entries, so growth must not relocate them.
-    AppState state;
-    parse_speedcam_line(state, L"1,37.1,55.1,1,60,1,90", InputFormat::Navitel);
-    const SpeedcamRecord* first = &state.records[0];
-    for (int i = 0; i < 20000; ++i)
-        parse_speedcam_line(state, L"1,37.1,55.1,5,60,1,90", InputFormat::Navitel);
-    EXPECT_EQ(&state.records[0], first);
-    EXPECT_EQ(state.records.size(), 20001u);
-    EXPECT_EQ(state.records[0].type_id, 1);
-}
-
-TEST(Lists, RecordsWithoutATypeStay) {
-    AppState state;
-    ASSERT_TRUE(append_camera_type(state, make_type(1)));
-    parse_speedcam_line(state, L"1,37.1,55.1,999,60,1,90", InputFormat::Navitel);
-    EXPECT_EQ(state.records.size(), 1u);
+    batch.type_tally();
+    ASSERT_TRUE(list.take(std::move(batch)));
+    EXPECT_EQ(batch.size(), 0u);
+    ASSERT_EQ(list.size(), 70100u);
+    EXPECT_EQ(list[0].comment, first_comment) << "comments never move";
+    EXPECT_STREQ(list[70099].comment, L"камера 69999");
+    EXPECT_EQ(list[100].type_id, 7);
+    const auto& counts = list.type_tally().counts();
+    ASSERT_EQ(counts.size(), 3u);
+    EXPECT_EQ((std::array{counts[0].id, counts[1].id, counts[2].id}), (std::array{5, 7, -1}));
+    EXPECT_EQ((std::array{counts[0].records, counts[1].records, counts[2].records}),
+              (std::array<std::uint64_t, 3>{100, 23334, 46666}));
+    // A rejected line leaves no trace, also right after a batch joined.
+    RecordList area;
+    parse_speedcam_line(area, L"1,10,10,1,0,0,0", {InputFormat::Navitel, false, {37, 56, 38, 55}});
+    ASSERT_TRUE(list.take(std::move(area)));
+    EXPECT_EQ(list.size(), 70100u);
+    EXPECT_EQ(list.type_tally().counts().size(), 3u);
 }
 
 }  // namespace

@@ -6,30 +6,23 @@
 #include <string>
 #include <string_view>
 
-#include "app_state.h"
+#include "area_filter.h"
+#include "formats.h"
+#include "records.h"
 
 namespace test {
 
 // A file of tests/data (or tests/expected with dir = "expected") as a path the program opens.
 std::wstring data_path(std::string_view name, std::string_view dir = "data");
-
 // A file of the shared real-world data, or nothing when that folder is not beside the tree.
 std::optional<std::wstring> realdata_path(std::string_view name);
-
 std::wstring to_wide_path(const std::filesystem::path& path);
-
-// A record's coordinate text (ASCII) as wide text, to compare with the tables of the tests.
-inline std::wstring wide(const char* ascii) {
-    std::wstring out;
-    for (; *ascii != '\0'; ++ascii) out.push_back(static_cast<unsigned char>(*ascii));
-    return out;
-}
-
 // True where "ANSI" means Windows-1251: always on the host, on Windows by the system.
 bool ansi_is_cp1251();
 
 std::string read_bytes(const std::wstring& path);
 void write_bytes(const std::wstring& path, std::string_view bytes);
+std::string sha256_hex(std::string_view bytes);
 
 // A fresh folder that is removed with everything in it at the end of the test.
 class TempDir {
@@ -49,9 +42,9 @@ class TempDir {
 // a stray CR or BOM shows.
 std::string describe_difference(std::string_view expected, std::string_view actual);
 
-// Reads bytes given as text into a fresh AppState's record list.
-AppState read_text(std::string_view bytes, TextEncoding encoding, InputFormat format,
-                   const AreaFilter& filter = {});
+// Reads bytes given as text as a speedcam file.
+RecordList read_text(std::string_view bytes, TextEncoding encoding, InputFormat format,
+                     const AreaFilter& area = {});
 
 }  // namespace test
 

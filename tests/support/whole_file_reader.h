@@ -8,34 +8,35 @@
 #include <string>
 #include <string_view>
 
-#include "app_state.h"
 #include "codepage.h"
 #include "parser.h"
 
-inline AppState read_whole_file(std::string_view bytes, TextEncoding encoding, InputFormat format,
-                                const AreaFilter& area = {}) {
-    AppState state;
-    state.filter.area = area;
+inline RecordList read_whole_file(std::string_view bytes, TextEncoding encoding,
+                                  InputFormat format, const AreaFilter& area = {}) {
+    const LineRules rules{format,
+                          format == InputFormat::Igo &&
+                              igo_rows_have_six_columns(bytes, encoding, /*whole=*/true),
+                          area};
+    RecordList records;
+    std::wstring text;
     if (encoding != TextEncoding::Utf16) {
         if (encoding == TextEncoding::Utf8 && bytes.starts_with("\xEF\xBB\xBF"))
             bytes.remove_prefix(3);
-        std::wstring line;
         while (!bytes.empty()) {
             const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
-            decode_text(bytes.substr(0, end), encoding, line);
-            if (end > 0) parse_speedcam_line(state, line, format);
+            decode_text(bytes.substr(0, end), encoding, text);
+            if (end > 0) parse_speedcam_line(records, text, rules);
             bytes.remove_prefix(std::min(end + 1, bytes.size()));
         }
-        return state;
+        return records;
     }
-    std::wstring text;
     decode_text(bytes, encoding, text);
     std::wstring_view rest(text);
     if (!rest.empty() && rest.front() == 0xFEFF) rest.remove_prefix(1);
     while (!rest.empty()) {
         const std::size_t end = std::min(rest.find_first_of(L"\r\n"), rest.size());
-        if (end > 0) parse_speedcam_line(state, rest.substr(0, end), format);
+        if (end > 0) parse_speedcam_line(records, rest.substr(0, end), rules);
         rest.remove_prefix(std::min(end + 1, rest.size()));
     }
-    return state;
+    return records;
 }
