@@ -4,7 +4,6 @@
 
 #include "app_state_win.h"
 #include "main_window.h"
-#include "resource.h"
 #include "terms_dialog.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -16,13 +15,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     AppState state;
     app_state_init(state, instance);
     read_settings(state);
-
-    const LPARAM param = reinterpret_cast<LPARAM>(&state);
-    if (DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_TERMS), nullptr, terms_dialog_proc, param) ==
-        IDOK) {
-        DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, main_window_proc, param);
-    }
-
+    if (run_terms_dialog(state)) run_main_window(state);
     write_settings(state);
     // The records, types, paths and text buffer are freed with the state.
     return 0;

@@ -20,11 +20,11 @@ std::optional<std::wstring> format_entry(const AppState& state, unsigned id,
 
 const wchar_t* load_string_args(AppState& state, unsigned id,
                                 std::initializer_list<FormatArg> args) {
-    std::wstring().swap(state.string_buffer);
+    // The arguments may point into the buffer (an earlier result), so it is replaced only
+    // once the text is made.
     std::optional<std::wstring> text = format_entry(state, id, args);
-    if (!text) return nullptr;
-    state.string_buffer = std::move(*text);
-    return state.string_buffer.c_str();
+    state.string_buffer = text ? std::move(*text) : std::wstring();
+    return text ? state.string_buffer.c_str() : nullptr;
 }
 
 std::optional<std::wstring> load_string_copy_args(const AppState& state, unsigned id,

@@ -11,7 +11,8 @@
 
 // Loads and formats entry `id` into the state's reusable buffer. The result stays valid only
 // until the next load_string call; callers hand it straight to one window and never keep it.
-// Null when the entry does not exist or cannot be formatted.
+// It may be an argument of that next call. Null when the entry does not exist or cannot be
+// formatted.
 const wchar_t* load_string_args(AppState& state, unsigned id,
                                 std::initializer_list<FormatArg> args);
 

@@ -2,6 +2,7 @@
 
 #include "resource.h"
 #include "strings.h"
+#include "win32.h"
 
 namespace {
 
@@ -17,19 +18,19 @@ BOOL on_init(HWND dialog, AppState& state) {
     return TRUE;
 }
 
-}  // namespace
-
-INT_PTR CALLBACK about_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_INITDIALOG:
             return on_init(dialog, *reinterpret_cast<AppState*>(lparam));
         case WM_COMMAND:
-            if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
-                EndDialog(dialog, LOWORD(wparam));
-                return TRUE;
-            }
-            return FALSE;
+            return end_on_ok_or_cancel(dialog, wparam);
         default:
             return FALSE;
     }
+}
+
+}  // namespace
+
+void show_about_dialog(HWND owner, AppState& state) {
+    run_dialog<on_message>(state.instance, IDD_ABOUT, owner, &state);
 }

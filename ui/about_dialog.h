@@ -3,5 +3,6 @@
 
 #include <windows.h>
 
-// Run with the AppState as parameter; ends with the ID of the button that closed it.
-INT_PTR CALLBACK about_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+#include "app_state.h"
+
+void show_about_dialog(HWND owner, AppState& state);

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <string>
 #include <new>
 
 void anchor_begin(AnchorLayout& layout, HWND parent) {
@@ -31,7 +33,7 @@ bool anchor_add(AnchorLayout& layout, HWND control, bool keep_width, bool keep_y
     return true;
 }
 
-bool anchor_relayout(const AnchorLayout& layout) {
+void anchor_relayout(const AnchorLayout& layout) {
     RECT client = {};
     GetClientRect(layout.parent, &client);
     const RECT& ref = layout.client_rect0;
@@ -48,7 +50,6 @@ bool anchor_relayout(const AnchorLayout& layout) {
         // registration order with the status bar on top.
         SetWindowPos(e.control, HWND_TOP, x, y, cx, cy, SWP_NOACTIVATE);
     }
-    return true;
 }
 
 void anchor_min_track_size(const AnchorLayout& layout, MINMAXINFO& info) {
@@ -56,23 +57,40 @@ void anchor_min_track_size(const AnchorLayout& layout, MINMAXINFO& info) {
     info.ptMinTrackSize.y = layout.window_rect0.bottom - layout.window_rect0.top;
 }
 
+void status_parts_fit(StatusParts& parts, HWND status_bar, AppState& state) {
+    static constexpr std::int32_t kFirstWidths[] = {150, 200, 260};
+    static_assert(sizeof kFirstWidths == sizeof AppState::status_widths);
+    HDC dc = GetDC(status_bar);
+    if (dc == nullptr) return;
+    auto font = reinterpret_cast<HFONT>(SendMessageW(status_bar, WM_GETFONT, 0, 0));
+    const HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    int borders[3] = {};
+    SendMessageW(status_bar, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+    const int last = static_cast<int>(std::size(kFirstWidths));
+    for (int part = 1; part <= last; ++part) {
+        std::wstring text(LOWORD(SendMessageW(status_bar, SB_GETTEXTLENGTHW, part, 0)) + 1, L'\0');
+        SendMessageW(status_bar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(wcslen(text.c_str())), &size);
+        // The part's frame and the margins inside it; the last part also holds the grip.
+        int needed = size.cx + 2 * (borders[0] + borders[2] + GetSystemMetrics(SM_CXEDGE)) + 8;
+        if (part == last) needed += GetSystemMetrics(SM_CXVSCROLL);
+        state.status_widths[part - 1] =
+            std::max(kFirstWidths[part - 1], static_cast<std::int32_t>(needed));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(status_bar, dc);
+    status_parts_update(parts, status_bar, state);
+}
+
 void status_parts_update(StatusParts& parts, HWND status_bar, const AppState& state) {
     GetClientRect(status_bar, &parts.client);
-    const int width = parts.client.right - parts.client.left;
-    const int edge0 = width - state.status_widths[0] - state.status_widths[1];
-    const int edges[3] = {edge0, edge0 + state.status_widths[0],
-                          edge0 + state.status_widths[0] + state.status_widths[1]};
-    for (std::size_t k = 0; k < 3; ++k) {
-        if (parts.edges.size() > k) {
-            parts.edges[k] = edges[k];
-            continue;
-        }
-        try {
-            parts.edges.push_back(edges[k]);
-        } catch (const std::bad_alloc&) {
-            // The bar keeps the parts it already had.
-        }
-    }
+    // Right edges from the right: each part after the first has its own width.
+    const std::size_t n = std::size(state.status_widths) + 1;
+    std::vector<int> edges(n);
+    edges[n - 1] = parts.client.right - parts.client.left;
+    for (std::size_t k = n - 1; k-- > 0;) edges[k] = edges[k + 1] - state.status_widths[k];
+    parts.edges = std::move(edges);
     SendMessageW(status_bar, SB_SETPARTS, parts.edges.size(),
                  reinterpret_cast<LPARAM>(parts.edges.data()));
 }

@@ -1,5 +1,5 @@
 // Controls that follow the main window's right and bottom edges as it grows, the window's
-// minimum size, and the edges of the status bar's three parts.
+// minimum size, and the edges of the status bar's parts.
 #pragma once
 
 #include <windows.h>
@@ -36,15 +36,19 @@ bool anchor_add(AnchorLayout& layout, HWND control, bool keep_width, bool keep_y
 
 // Places every registered control from its registered rectangle plus the growth of the
 // parent's client area beyond the reference size; a smaller window counts as no growth.
-bool anchor_relayout(const AnchorLayout& layout);
+void anchor_relayout(const AnchorLayout& layout);
 
 // The smallest window size the user can drag to: the template's.
 void anchor_min_track_size(const AnchorLayout& layout, MINMAXINFO& info);
 
-// Right edges of the status bar's parts: the first takes what the other two leave.
+// Right edges of the status bar's parts: the first takes what the others leave.
 struct StatusParts {
     std::vector<int> edges;
     RECT client = {};  // the status bar's client rectangle at the last update
 };
 
 void status_parts_update(StatusParts& parts, HWND status_bar, const AppState& state);
+
+// Widens the parts after the first to the texts they show now, in the status bar's own font
+// and never below their first widths, then lays the parts out again.
+void status_parts_fit(StatusParts& parts, HWND status_bar, AppState& state);

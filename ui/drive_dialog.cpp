@@ -8,6 +8,7 @@
 #include "list_control.h"
 #include "resource.h"
 #include "strings.h"
+#include "win32.h"
 
 namespace {
 
@@ -38,18 +39,7 @@ ListControl g_drives;
 DriveRowColors g_colors = {};
 
 void set_cell(int row, int column, const wchar_t* text) {
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = const_cast<wchar_t*>(text);
-    SendMessageW(g_drives.list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-}
-
-void add_column(int index, const wchar_t* header, int width) {
-    LVCOLUMNW column = {};
-    column.mask = LVCF_WIDTH | LVCF_TEXT;
-    column.cx = width;
-    column.pszText = const_cast<wchar_t*>(header);
-    SendMessageW(g_drives.list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+    lv_set_cell(g_drives.list, row, column, text);
 }
 
 bool is_fat(const wchar_t* file_system) {
@@ -109,13 +99,12 @@ BOOL on_init(HWND dialog, DriveDialogParam& param) {
     SetDlgItemTextW(dialog, IDCANCEL, load_string(state, IDS_CANCEL));
 
     list_attach(g_drives, GetDlgItem(dialog, IDC_DRIVE_LIST));
-    const auto style = SendMessageW(g_drives.list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-    SendMessageW(g_drives.list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, style | LVS_EX_FULLROWSELECT);
-    add_column(0, L"#", 20);
-    add_column(1, load_string(state, IDS_DRIVE_LETTER), 100);
-    add_column(2, load_string(state, IDS_DRIVE_LABEL), 100);
-    add_column(3, load_string(state, IDS_DRIVE_FILE_SYSTEM), 100);
-    add_column(4, load_string(state, IDS_DRIVE_SIZE), 100);
+    lv_add_ext_style(g_drives.list, LVS_EX_FULLROWSELECT);
+    lv_insert_column(g_drives.list, 0, L"#", 20);
+    const unsigned headers[] = {IDS_DRIVE_LETTER, IDS_DRIVE_LABEL, IDS_DRIVE_FILE_SYSTEM,
+                                IDS_DRIVE_SIZE};
+    for (int i = 0; i < 4; ++i)
+        lv_insert_column(g_drives.list, i + 1, load_string(state, headers[i]), 100);
 
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) add_drive(*param.queries, letter);
     return TRUE;
@@ -173,25 +162,12 @@ INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
                 on_ok(dialog);
                 return TRUE;
             }
-            if (LOWORD(wparam) == IDCANCEL) {
-                EndDialog(dialog, IDCANCEL);
-                return TRUE;
-            }
-            return FALSE;
+            return end_on_ok_or_cancel(dialog, wparam);
         case WM_DESTROY:
             list_release(g_drives);
             return FALSE;
         default:
             return FALSE;
-    }
-}
-
-INT_PTR CALLBACK drive_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    // Out of memory inside a handler: the message counts as unhandled and the dialog goes on.
-    try {
-        return on_message(dialog, message, wparam, lparam);
-    } catch (...) {
-        return FALSE;
     }
 }
 
@@ -204,9 +180,7 @@ std::optional<std::wstring> run_drive_dialog(HWND owner, AppState& state) {
 std::optional<std::wstring> run_drive_dialog(HWND owner, AppState& state,
                                              const DriveQueries& queries) {
     DriveDialogParam param{&state, &queries, std::nullopt};
-    const INT_PTR result =
-        DialogBoxParamW(static_cast<HINSTANCE>(state.instance), MAKEINTRESOURCEW(IDD_DRIVE), owner,
-                        drive_dialog_proc, reinterpret_cast<LPARAM>(&param));
+    const INT_PTR result = run_dialog<on_message>(state.instance, IDD_DRIVE, owner, &param);
     g_param = nullptr;
     if (result != IDOK) return std::nullopt;
     return std::move(param.target);

@@ -9,9 +9,9 @@
 
 #include "app_state.h"
 
-// The three questions the dialog asks Windows about each drive letter. A stick's file system
-// and size cannot be faked on a test machine, so tests hand in their own answers here; the
-// program always asks Windows.
+// The three questions the dialog asks Windows about each drive letter. The program always
+// asks Windows; tests hand in their own answers for what no real volume can show (an exFAT
+// stick, a lower-case "fat32", a drive that will not tell its size).
 struct DriveQueries {
     decltype(&GetDriveTypeW) drive_type = GetDriveTypeW;
     decltype(&GetVolumeInformationW) volume_information = GetVolumeInformationW;

@@ -3,6 +3,7 @@
 #include "dialog_param.h"
 #include "resource.h"
 #include "strings.h"
+#include "win32.h"
 
 namespace {
 
@@ -29,26 +30,23 @@ BOOL on_init(HWND dialog, const DialogParam& param) {
     return TRUE;
 }
 
-}  // namespace
-
-INT_PTR CALLBACK element_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_INITDIALOG:
             return on_init(dialog, *reinterpret_cast<const DialogParam*>(lparam));
         case WM_COMMAND:
-            switch (LOWORD(wparam)) {
-                case IDOK:
-                    SendDlgItemMessageW(dialog, IDC_ELEMENT_FORMAT, WM_GETTEXT, kFormatLimit,
-                                        reinterpret_cast<LPARAM>(g_type->message_format));
-                    EndDialog(dialog, IDOK);
-                    return TRUE;
-                case IDCANCEL:
-                    EndDialog(dialog, IDCANCEL);
-                    return TRUE;
-                default:
-                    return FALSE;
-            }
+            if (LOWORD(wparam) == IDOK)
+                SendDlgItemMessageW(dialog, IDC_ELEMENT_FORMAT, WM_GETTEXT, kFormatLimit,
+                                    reinterpret_cast<LPARAM>(g_type->message_format));
+            return end_on_ok_or_cancel(dialog, wparam);
         default:
             return FALSE;
     }
+}
+
+}  // namespace
+
+bool run_element_editor(HWND owner, AppState& state, CameraType& type) {
+    DialogParam param{&state, &type};
+    return run_dialog<on_message>(state.instance, IDD_ELEMENT, owner, &param) == IDOK;
 }

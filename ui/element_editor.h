@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
-// Run with a DialogParam whose target is the type. Ends with IDOK once the new message
-// format is stored into the type, IDCANCEL when the type is left unchanged.
-INT_PTR CALLBACK element_editor_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+#include "app_state.h"
+
+// True once the new message format is stored into the type; false when it is left unchanged.
+bool run_element_editor(HWND owner, AppState& state, CameraType& type);

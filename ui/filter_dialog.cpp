@@ -5,6 +5,7 @@
 #include "dialog_param.h"
 #include "resource.h"
 #include "strings.h"
+#include "win32.h"
 
 namespace {
 
@@ -52,25 +53,21 @@ void store(HWND dialog) {
     }
 }
 
-}  // namespace
-
-INT_PTR CALLBACK filter_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_INITDIALOG:
             return on_init(dialog, *reinterpret_cast<const DialogParam*>(lparam));
         case WM_COMMAND:
-            switch (LOWORD(wparam)) {
-                case IDOK:
-                    store(dialog);
-                    EndDialog(dialog, IDOK);
-                    return TRUE;
-                case IDCANCEL:
-                    EndDialog(dialog, IDCANCEL);
-                    return TRUE;
-                default:
-                    return FALSE;
-            }
+            if (LOWORD(wparam) == IDOK) store(dialog);
+            return end_on_ok_or_cancel(dialog, wparam);
         default:
             return FALSE;
     }
+}
+
+}  // namespace
+
+bool run_filter_dialog(HWND owner, AppState& state) {
+    DialogParam param{&state, nullptr};
+    return run_dialog<on_message>(state.instance, IDD_FILTER, owner, &param) == IDOK;
 }

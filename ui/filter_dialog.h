@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
-// Run with a DialogParam. Ends with IDOK once the four values are stored into the state's
-// area filter, IDCANCEL when the user leaves it unchanged.
-INT_PTR CALLBACK filter_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+#include "app_state.h"
+
+// True once the four values the user typed are stored into the state's area filter; false
+// when the user leaves it unchanged.
+bool run_filter_dialog(HWND owner, AppState& state);

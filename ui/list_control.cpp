@@ -50,21 +50,10 @@ void free_all_row_data(ListControl& control) {
 
 void list_attach(ListControl& control, HWND list) {
     control.list = list;
-    control.image_list = nullptr;
-    control.ext_style = static_cast<DWORD>(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     control.selected_text = GetSysColor(COLOR_HIGHLIGHTTEXT);
     control.selected_back = GetSysColor(COLOR_HIGHLIGHT);
-    control.reserved_colors[0] = CLR_DEFAULT;
-    control.reserved_colors[1] = CLR_NONE;
     control.default_text = CLR_DEFAULT;
     control.default_back = GetSysColor(COLOR_WINDOW);
-    control.font = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
-    control.default_text_ref = &control.default_text;
-    control.default_back_ref = &control.default_back;
-    control.selected_text_ref = &control.selected_text;
-    control.selected_back_ref = &control.selected_back;
-    control.reserved = 0;
-    control.default_flag = 1;
 }
 
 std::unique_ptr<RowData> row_data_new(const ListControl& control) {
@@ -74,10 +63,8 @@ std::unique_ptr<RowData> row_data_new(const ListControl& control) {
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-    data->text_ref = control.default_text_ref;
-    data->back_ref = control.default_back_ref;
-    data->highlight = control.default_flag;
-    data->payload = 0;
+    data->text_ref = &control.default_text;
+    data->back_ref = &control.default_back;
     return data;
 }
 
@@ -109,8 +96,8 @@ bool list_set_row_payload(ListControl& control, LPARAM payload, int row) {
 
 bool list_set_row_colors(ListControl& control, int row, const COLORREF* text,
                          const COLORREF* back) {
-    if (text == nullptr) text = control.default_text_ref;
-    if (back == nullptr) back = control.default_back_ref;
+    if (text == nullptr) text = &control.default_text;
+    if (back == nullptr) back = &control.default_back;
     const std::optional<LPARAM> param = read_param(control, row);
     if (!param) return false;
     if (*param != 0) {
@@ -138,10 +125,6 @@ void list_clear(ListControl& control) {
 
 void list_release(ListControl& control) {
     free_all_row_data(control);
-    if (control.image_list != nullptr) {
-        ImageList_Destroy(control.image_list);
-        control.image_list = nullptr;
-    }
 }
 
 INT_PTR list_custom_draw(const ListControl& control, HWND dialog, NMLVCUSTOMDRAW& draw) {
@@ -159,17 +142,14 @@ INT_PTR list_custom_draw(const ListControl& control, HWND dialog, NMLVCUSTOMDRAW
                 (SendMessageW(control.list, LVM_GETITEMSTATE, row, LVIS_SELECTED) &
                  LVIS_SELECTED) != 0;
             const RowData* data = row_data(draw.nmcd.lItemlParam);
-            const COLORREF* text = control.default_text_ref;
-            const COLORREF* back = control.default_back_ref;
+            const COLORREF* text = &control.default_text;
+            const COLORREF* back = &control.default_back;
             if (draw.iSubItem != 0) {
-                if (data == nullptr) {
-                    if (selected)
-                        text = control.selected_text_ref, back = control.selected_back_ref;
-                } else if (selected && data->highlight != 0) {
-                    text = control.selected_text_ref, back = control.selected_back_ref;
-                } else {
-                    text = data->text_ref ? data->text_ref : control.default_text_ref;
-                    back = data->back_ref ? data->back_ref : control.default_back_ref;
+                if (selected && (data == nullptr || data->highlight)) {
+                    text = &control.selected_text, back = &control.selected_back;
+                } else if (data != nullptr) {
+                    if (data->text_ref) text = data->text_ref;
+                    if (data->back_ref) back = data->back_ref;
                 }
             }
             draw.clrText = *text;

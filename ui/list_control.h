@@ -9,24 +9,15 @@
 #include <memory>
 #include <optional>
 
-// One per list view, owned by the window that owns the list. The references point into the
-// record itself, so a ListControl must not be copied or moved once attached.
+// One per list view, owned by the window that owns the list. Rows point at its colours, so a
+// ListControl must not be copied or moved once attached.
 struct ListControl {
     HWND list = nullptr;
-    HIMAGELIST image_list = nullptr;
-    DWORD ext_style = 0;  // as read at attach time
+    // Read from the system when the list is attached.
     COLORREF selected_text = CLR_DEFAULT;
     COLORREF selected_back = CLR_DEFAULT;
-    COLORREF reserved_colors[2] = {CLR_DEFAULT, CLR_NONE};
     COLORREF default_text = CLR_DEFAULT;
     COLORREF default_back = CLR_DEFAULT;
-    HFONT font = nullptr;
-    const COLORREF* default_text_ref = nullptr;
-    const COLORREF* default_back_ref = nullptr;
-    const COLORREF* selected_text_ref = nullptr;
-    const COLORREF* selected_back_ref = nullptr;
-    std::uint32_t reserved = 0;
-    std::uint8_t default_flag = 1;  // highlight flag of new rows
 
     ListControl() = default;
     ListControl(const ListControl&) = delete;
@@ -38,7 +29,7 @@ struct ListControl {
 struct RowData {
     const COLORREF* text_ref = nullptr;  // null stands for the list's default
     const COLORREF* back_ref = nullptr;
-    std::uint8_t highlight = 1;  // a selected row shows the selection colours
+    bool highlight = true;  // a selected row shows the selection colours
     LPARAM payload = 0;          // what the row stands for; 0 when nothing is set
 };
 

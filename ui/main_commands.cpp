@@ -7,7 +7,6 @@
 
 #include "about_dialog.h"
 #include "camera_types.h"
-#include "dialog_param.h"
 #include "drive_dialog.h"
 #include "element_editor.h"
 #include "filter_dialog.h"
@@ -30,21 +29,28 @@ class WaitCursor {
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-HINSTANCE instance_of(const AppState& state) {
-    return static_cast<HINSTANCE>(state.instance);
+// A file that cannot be read (gone, locked, a folder) leaves empty lists, and the user is told.
+void show_file_or_tell(HWND window, const std::wstring& path) {
+    MainWindow& w = main_window();
+    bool read;
+    {
+        WaitCursor wait;
+        read = show_speedcam_file(path, w.status_bar);
+    }
+    if (!read)
+        MessageBoxW(window, load_string(*w.state, IDS_READ_FAILED, path), L"Error",
+                    MB_OK | MB_ICONEXCLAMATION);
 }
 
-void show_current_file_again() {
+void show_current_file_again(HWND window) {
     MainWindow& w = main_window();
-    if (!w.current_path) return;
-    WaitCursor wait;
-    show_speedcam_file(*w.current_path, w.status_bar);
+    if (w.current_path) show_file_or_tell(window, *w.current_path);
 }
 
 // Clicking the button of the encoding in use reads the file again all the same.
 void change_encoding(HWND window, TextEncoding encoding) {
     main_window().encoding = encoding;
-    show_current_file_again();
+    show_current_file_again(window);
     update_encoding_buttons(window);
 }
 
@@ -77,17 +83,7 @@ void drive_export(HWND window) {
 }
 
 void filter_command(HWND window) {
-    AppState& state = *main_window().state;
-    DialogParam param{&state, nullptr};
-    if (DialogBoxParamW(instance_of(state), MAKEINTRESOURCEW(IDD_FILTER), window,
-                        filter_dialog_proc, reinterpret_cast<LPARAM>(&param)) == IDOK)
-        show_current_file_again();
-}
-
-void about_command(HWND window) {
-    AppState& state = *main_window().state;
-    DialogBoxParamW(instance_of(state), MAKEINTRESOURCEW(IDD_ABOUT), window, about_dialog_proc,
-                    reinterpret_cast<LPARAM>(&state));
+    if (run_filter_dialog(window, *main_window().state)) show_current_file_again(window);
 }
 
 CameraType* type_of_row(int row) {
@@ -99,46 +95,35 @@ void edit_type(HWND window, int row) {
     CameraType* type = type_of_row(row);
     if (type == nullptr) return;
     MainWindow& w = main_window();
-    DialogParam param{w.state, type};
-    if (DialogBoxParamW(instance_of(*w.state), MAKEINTRESOURCEW(IDD_ELEMENT), window,
-                        element_editor_proc, reinterpret_cast<LPARAM>(&param)) != IDOK)
-        return;
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.iSubItem = 4;
-    item.pszText = type->message_format;
-    SendMessageW(w.types.list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    if (!run_element_editor(window, *w.state, *type)) return;
+    lv_set_cell(w.types.list, row, 4, type->message_format);
+    show_export_budget(w.status_bar, *w.state);  // the message's length is part of the size
 }
 
-// Only a change that follows the user's click on a row reaches the type: the check states
-// the program sets while filling the list, and a space-bar toggle once the click's flag is
-// used up, change the box alone.
+// Every change the user makes to a box, with the mouse or the space bar, reaches the type at
+// once; the states the program sets while it fills the list are the types' own already.
 void type_item_changed(const NMLISTVIEW& change) {
-    MainWindow& w = main_window();
-    if (change.iItem >= 0 && (change.uChanged & LVIF_STATE) != 0 && w.row_clicked) {
-        if (CameraType* type = type_of_row(change.iItem)) {
-            switch (change.uNewState & LVIS_STATEIMAGEMASK) {
-                case INDEXTOSTATEIMAGEMASK(1):
-                    type->export_enabled = 0;
-                    break;
-                case INDEXTOSTATEIMAGEMASK(2):
-                    type->export_enabled = 1;
-                    break;
-                default:
-                    break;
-            }
-        }
+    if (main_window().filling || change.iItem < 0 || (change.uChanged & LVIF_STATE) == 0 ||
+        ((change.uOldState ^ change.uNewState) & LVIS_STATEIMAGEMASK) == 0)
+        return;
+    CameraType* type = type_of_row(change.iItem);
+    if (type == nullptr) return;
+    switch (change.uNewState & LVIS_STATEIMAGEMASK) {
+        case INDEXTOSTATEIMAGEMASK(1):
+            type->export_enabled = 0;
+            break;
+        case INDEXTOSTATEIMAGEMASK(2):
+            type->export_enabled = 1;
+            break;
+        default:
+            return;
     }
-    w.row_clicked = false;
+    MainWindow& w = main_window();
+    show_export_budget(w.status_bar, *w.state);
 }
 
 void type_list_notify(HWND window, const NMHDR& header) {
     switch (header.code) {
-        case NM_CLICK:
-            if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0)
-                main_window().row_clicked = true;
-            break;
         case NM_DBLCLK: {
             const int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
             if (row >= 0) edit_type(window, row);
@@ -179,7 +164,7 @@ INT_PTR run_command(HWND window, WORD id) {
             filter_command(window);
             return FALSE;
         case IDM_ABOUT:
-            about_command(window);
+            show_about_dialog(window, *main_window().state);
             return FALSE;
         default:
             return FALSE;
@@ -225,20 +210,18 @@ std::optional<std::wstring> choose_speedcam_file(HWND owner) {
     return file;
 }
 
-void open_speedcam_file(HWND, InputFormat format, const std::wstring& path) {
+void open_speedcam_file(HWND window, InputFormat format, const std::wstring& path) {
     MainWindow& w = main_window();
     AppState& state = *w.state;
-    {
+    if (format != w.format) {
         WaitCursor wait;
         // The save writes the section of the dialect still in force, so it comes first.
-        if (format != w.format) {
-            save_camera_types(state, state.type_config_path, w.format);
-            w.format = format;
-            load_camera_types(state, state.type_config_path, format);
-        }
-        show_speedcam_file(path, w.status_bar);
+        save_camera_types(state.types, state.type_config_path, w.format);
+        w.format = format;
+        load_camera_types(state.types, state.type_config_path, format);
     }
     w.current_path = path;
+    show_file_or_tell(window, path);
 }
 
 ExportResult export_and_report(HWND window, const std::wstring& path) {
@@ -246,7 +229,7 @@ ExportResult export_and_report(HWND window, const std::wstring& path) {
     ExportResult result;
     {
         WaitCursor wait;
-        result = export_speedcam_csv(state, path);
+        result = export_speedcam_csv(state.records, state.types, path);
     }
     switch (result) {
         case ExportResult::Complete:

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "app_state.h"
 #include "export.h"
+#include "formats.h"
 
 // WM_COMMAND and WM_NOTIFY of the main window; the values are the dialog procedure's result.
 INT_PTR main_window_command(HWND window, WORD id);
@@ -17,7 +17,8 @@ INT_PTR main_window_notify(HWND window, NMHDR& header);
 std::optional<std::wstring> choose_speedcam_file(HWND owner);
 
 // What an open command does once a file is chosen: switches the camera-type table when the
-// dialect changes, shows the file, and makes it the current file even when it cannot be read.
+// dialect changes, makes the file the current one and shows it; the user is told when it
+// cannot be read.
 void open_speedcam_file(HWND window, InputFormat format, const std::wstring& path);
 
 // Writes the export under the wait cursor and tells the user how it went.

@@ -9,6 +9,7 @@
 #include "main_commands.h"
 #include "resource.h"
 #include "strings.h"
+#include "win32.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ constexpr MenuText kMenuTexts[] = {
     {MenuText::Command, 1, IDM_EXIT, IDS_MENU_EXIT},
     {MenuText::Position, 0, 1, IDS_MENU_TOOLS},
     {MenuText::Command, 2, IDM_FILTER, IDS_MENU_FILTER},
+    {MenuText::Command, 2, IDM_MAP, IDS_MENU_MAP},
     {MenuText::Position, 0, 2, IDS_MENU_HELP},
     {MenuText::Command, 3, IDM_ABOUT, IDS_MENU_ABOUT},
 };
@@ -73,19 +75,9 @@ void set_menu_texts(HWND window, AppState& state) {
 
 void insert_columns(HWND list, AppState& state, std::span<const UINT> texts,
                     std::span<const std::int32_t> widths) {
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        LVCOLUMNW column = {};
-        column.mask = LVCF_TEXT;
-        // A negative saved width lets the control choose.
-        if (widths[i] >= 0) column.mask |= LVCF_WIDTH, column.cx = widths[i];
-        column.pszText = const_cast<wchar_t*>(texts[i] == 0 ? L"#" : load_string(state, texts[i]));
-        SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-    }
-}
-
-void add_ext_style(HWND list, DWORD style) {
-    const auto old = SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, old | style);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        lv_insert_column(list, static_cast<int>(i),
+                         texts[i] == 0 ? L"#" : load_string(state, texts[i]), widths[i]);
 }
 
 void store_column_widths(HWND list, std::span<std::int32_t> widths) {
@@ -121,7 +113,7 @@ BOOL on_init(HWND window, AppState& state) {
     w.arrow_cursor = LoadCursorW(nullptr, IDC_ARROW);
     w.wait_cursor = LoadCursorW(nullptr, IDC_WAIT);
 
-    w.row_clicked = false;
+    w.filling = false;
     w.encoding = TextEncoding::Utf8;
     w.format = InputFormat::Navitel;
     w.current_path.reset();
@@ -137,21 +129,17 @@ BOOL on_init(HWND window, AppState& state) {
 
     const HWND objects = GetDlgItem(window, IDC_OBJECT_LIST);
     list_attach(w.objects, objects);
-    add_ext_style(objects, LVS_EX_FULLROWSELECT);
+    lv_add_ext_style(objects, LVS_EX_FULLROWSELECT);
     insert_columns(objects, state, kObjectColumns, state.list1_widths);
 
     const HWND types = GetDlgItem(window, IDC_TYPE_LIST);
     list_attach(w.types, types);
-    add_ext_style(types, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    lv_add_ext_style(types, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     insert_columns(types, state, kTypeColumns, state.list2_widths);
 
     w.status_bar = CreateWindowExW(
         0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)), instance, nullptr);
-    if (w.status_bar != nullptr) {
-        GetClientRect(w.status_bar, &w.status_parts.client);
-        GetWindowRect(w.status_bar, &w.status_window_rect);
-    }
 
     // The reference rectangles are the template's; the WM_SIZE of the move finds no
     // registered control yet.
@@ -165,11 +153,10 @@ BOOL on_init(HWND window, AppState& state) {
     anchor_relayout(w.anchor);
     if (w.status_bar != nullptr) {
         status_parts_update(w.status_parts, w.status_bar, state);
-        SendMessageW(w.status_bar, SB_SETTEXTW, 0,
-                     reinterpret_cast<LPARAM>(load_string(state, IDS_STATUS_NO_FILE)));
+        sb_set_text(w.status_bar, 0, load_string(state, IDS_STATUS_NO_FILE));
     }
 
-    load_camera_types(state, state.type_config_path, InputFormat::Navitel);
+    load_camera_types(state.types, state.type_config_path, InputFormat::Navitel);
     update_encoding_buttons(window);
     return TRUE;
 }
@@ -177,13 +164,11 @@ BOOL on_init(HWND window, AppState& state) {
 void on_size(HWND window) {
     MainWindow& w = g_main;
     anchor_relayout(w.anchor);
-    if (w.status_bar != nullptr && w.state != nullptr) {
+    if (w.status_bar != nullptr && w.state != nullptr)
         status_parts_update(w.status_parts, w.status_bar, *w.state);
-        GetWindowRect(w.status_bar, &w.status_window_rect);
-    }
-    GetWindowRect(window, &w.window_rect);
-    GetClientRect(window, &w.client_rect);
-    InvalidateRect(window, &w.client_rect, TRUE);
+    RECT client = {};
+    GetClientRect(window, &client);
+    InvalidateRect(window, &client, TRUE);
 }
 
 void on_destroy(HWND window) {
@@ -203,7 +188,7 @@ void on_destroy(HWND window) {
         state.window_rect[2] = rect.right;
         state.window_rect[3] = rect.bottom;
     }
-    save_camera_types(state, state.type_config_path, w.format);
+    save_camera_types(state.types, state.type_config_path, w.format);
     w.current_path.reset();
     w.icon.reset();
     w.status_bar = nullptr;
@@ -236,7 +221,9 @@ void end_wait() {
     SetCursor(g_main.arrow_cursor);
 }
 
-INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+namespace {
+
+INT_PTR on_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_INITDIALOG:
             return on_init(window, *reinterpret_cast<AppState*>(lparam));
@@ -266,4 +253,14 @@ INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         default:
             return FALSE;
     }
+}
+
+}  // namespace
+
+void run_main_window(AppState& state) {
+    run_dialog<on_message>(state.instance, IDD_MAIN, nullptr, &state);
+}
+
+HWND create_main_window(AppState& state) {
+    return create_dialog<on_message>(state.instance, IDD_MAIN, nullptr, &state);
 }

@@ -3,19 +3,14 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 
 #include "anchor.h"
 #include "app_state.h"
+#include "formats.h"
 #include "list_control.h"
-
-struct IconDestroyer {
-    void operator()(HICON icon) const noexcept { DestroyIcon(icon); }
-};
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
+#include "win32.h"
 
 // Everything the main window keeps while it runs. There is one main window per run, so the
 // state is one module-level instance; the status-bar parts outlive the window.
@@ -25,23 +20,25 @@ struct MainWindow {
     HCURSOR arrow_cursor = nullptr;
     HCURSOR wait_cursor = nullptr;
     int cursor_mode = 0;       // 1 while a long operation runs
-    bool row_clicked = false;  // a click on a type row, used up by the next item change
+    // Set while the program itself fills the type list: the check states it sets then are
+    // the types' own and are not written back.
+    bool filling = false;
     TextEncoding encoding = TextEncoding::Utf8;
     InputFormat format = InputFormat::Navitel;
     std::optional<std::wstring> current_path;
     ListControl objects;  // control 1000
     ListControl types;    // control 1001
     HWND status_bar = nullptr;
-    RECT status_window_rect = {};
     StatusParts status_parts;
     AnchorLayout anchor;
-    RECT window_rect = {};  // refreshed at every WM_SIZE
-    RECT client_rect = {};
 };
 
 MainWindow& main_window();
 
-INT_PTR CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// Runs the main window modally until the user closes it.
+void run_main_window(AppState& state);
+// The main window without a loop of its own, for tests and benchmarks.
+HWND create_main_window(AppState& state);
 
 // Checks the radio button of the current encoding and clears the other two.
 void update_encoding_buttons(HWND window);

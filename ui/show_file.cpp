@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <string_view>
 
+#include "export.h"
 #include "main_window.h"
 #include "reader.h"
 #include "resource.h"
 #include "strings.h"
 #include "type_summary.h"
+#include "win32.h"
 
 namespace {
 
@@ -48,37 +50,33 @@ class CellText {
     std::size_t left_;
 };
 
-void set_cell(HWND list, int row, int column, const wchar_t* text) {
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = const_cast<wchar_t*>(text);
-    SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
-
 // The object list holds no rows of its own: it asks for each visible cell, and the record
 // behind row i is the i-th record, so a country file costs one message, not one per object.
 void fill_objects(ListControl& objects, const AppState& state) {
     SendMessageW(objects.list, LVM_SETITEMCOUNT, state.records.size(), 0);
 }
 
-// One row per type met, counted in memory and written once. The check box is set after the
-// payload; the list reports that change while the row-click flag is clear, so it is not
-// taken for the user's.
+// One row per type met, counted in memory and written once. The check boxes are the types'
+// own states, so their change reports are not taken for the user's.
 void fill_types(ListControl& types, AppState& state) {
-    const std::vector<TypeSummaryRow> rows = summarize_types(state);
+    MainWindow& w = main_window();
+    w.filling = true;
+    struct Filled {
+        MainWindow& w;
+        ~Filled() { w.filling = false; }
+    } filled{w};
+    const std::vector<TypeSummaryRow> rows = summarize_types(state.records, state.types);
     SendMessageW(types.list, LVM_SETITEMCOUNT, rows.size(), 0);
     for (const TypeSummaryRow& summary : rows) {
         const CameraType& type = *summary.type;
         const int row = list_append_row(types, L"");
         if (row < 0) continue;
         const auto id = format_string(L"%d", type.id);
-        set_cell(types.list, row, 1, id ? id->c_str() : nullptr);
+        lv_set_cell(types.list, row, 1, id ? id->c_str() : nullptr);
         const std::wstring count = std::to_wstring(summary.count);
-        set_cell(types.list, row, 2, count.c_str());
-        set_cell(types.list, row, 3, type.description);
-        set_cell(types.list, row, 4, type.message_format);
+        lv_set_cell(types.list, row, 2, count.c_str());
+        lv_set_cell(types.list, row, 3, type.description);
+        lv_set_cell(types.list, row, 4, type.message_format);
         list_set_row_payload(types, reinterpret_cast<LPARAM>(summary.type), row);
         LVITEMW state_item = {};
         state_item.stateMask = LVIS_STATEIMAGEMASK;
@@ -87,54 +85,63 @@ void fill_types(ListControl& types, AppState& state) {
     }
 }
 
-// The status texts are themselves made with load_string, whose buffer the argument would
-// share; so each argument is a copy of its own.
-std::optional<std::wstring> copy_of(AppState& state, unsigned id) {
-    return format_string(L"%s", load_string(state, id));
+void show_status(HWND status_bar, AppState& state, const std::wstring& path, bool read,
+                 InputFormat format, TextEncoding encoding) {
+    sb_set_text(status_bar, 0, load_string(state, read ? IDS_STATUS_FILE : IDS_READ_FAILED, path));
+
+    const std::optional<std::wstring> format_name =
+        format == InputFormat::Navitel ? load_string_copy(state, IDS_FORMAT_NAVITEL)
+        : format == InputFormat::Igo   ? load_string_copy(state, IDS_FORMAT_IGO)
+                                       : L"???";
+    const unsigned encoding_name = encoding == TextEncoding::Utf8   ? IDS_ENCODING_UTF8
+                                   : encoding == TextEncoding::Ansi ? IDS_ENCODING_ANSI
+                                                                    : IDS_ENCODING_UTF16;
+    // The encoding's name may share the text buffer with the line made from it.
+    sb_set_text(status_bar, 1,
+                load_string(state, IDS_STATUS_TYPE, format_name,
+                            load_string(state, encoding_name)));
+    sb_set_text(status_bar, 2,
+                load_string(state, IDS_STATUS_OBJECTS, state.records.size(),
+                            load_string(state, state.filter.area.on() ? IDS_FILTER_ON
+                                                                       : IDS_FILTER_OFF)));
+    show_export_budget(status_bar, state);
 }
 
-void set_status(HWND status_bar, int part, const wchar_t* text) {
-    SendMessageW(status_bar, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(text));
+// "23 456": thousands apart, as a Russian reader writes them.
+std::wstring grouped(std::uint64_t n) {
+    std::wstring digits = std::to_wstring(n);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, L' ');
+    return digits;
 }
 
-void show_status(HWND status_bar, AppState& state, const std::wstring& path, InputFormat format,
-                 TextEncoding encoding) {
-    set_status(status_bar, 0, load_string(state, IDS_STATUS_FILE, path));
-
-    const auto format_name = format == InputFormat::Navitel ? copy_of(state, IDS_FORMAT_NAVITEL)
-                             : format == InputFormat::Igo   ? copy_of(state, IDS_FORMAT_IGO)
-                                                            : format_string(L"???");
-    const auto encoding_name = encoding == TextEncoding::Utf8 ? copy_of(state, IDS_ENCODING_UTF8)
-                               : encoding == TextEncoding::Ansi
-                                   ? copy_of(state, IDS_ENCODING_ANSI)
-                                   : copy_of(state, IDS_ENCODING_UTF16);
-    set_status(status_bar, 1, load_string(state, IDS_STATUS_TYPE, format_name, encoding_name));
-
-    const auto filter =
-        copy_of(state, area_filter_on(state.filter.area) ? IDS_FILTER_ON : IDS_FILTER_OFF);
-    set_status(status_bar, 2, load_string(state, IDS_STATUS_OBJECTS, state.records.size(), filter));
+// Megabytes with one decimal and a comma, the limit's own unit.
+std::wstring megabytes(std::uint64_t bytes) {
+    const std::uint64_t tenths = (bytes * 10 + 512 * 1024) / (1024 * 1024);
+    return std::to_wstring(tenths / 10) + L"," + std::to_wstring(tenths % 10);
 }
-
-// Redrawing a list for every inserted row would cost more than the rows themselves.
-class RedrawOff {
-  public:
-    explicit RedrawOff(HWND list) : list_(list) { SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }
-    ~RedrawOff() {
-        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list_, nullptr, TRUE);
-    }
-    RedrawOff(const RedrawOff&) = delete;
-    RedrawOff& operator=(const RedrawOff&) = delete;
-
-  private:
-    HWND list_;
-};
 
 }  // namespace
 
-void show_speedcam_file(const std::wstring& path, HWND status_bar) {
+std::wstring export_budget_text(AppState& state, const ExportPlan& plan) {
+    const unsigned limit = static_cast<unsigned>(kExportSizeCap / (1024 * 1024));
+    const auto text =
+        plan.result == ExportResult::Capped
+            ? load_string_copy(state, IDS_BUDGET_OVER, limit, grouped(plan.objects),
+                               grouped(plan.exportable))
+            : load_string_copy(state, IDS_BUDGET, grouped(plan.objects), megabytes(plan.bytes),
+                               limit);
+    return text.value_or(L"");
+}
+
+void show_export_budget(HWND status_bar, AppState& state) {
+    const ExportPlan plan = plan_export(state.records, state.types);
+    sb_set_text(status_bar, 3, export_budget_text(state, plan).c_str());
+    status_parts_fit(main_window().status_parts, status_bar, state);
+}
+
+bool show_speedcam_file(const std::wstring& path, HWND status_bar) {
     MainWindow& w = main_window();
-    if (w.state == nullptr) return;
+    if (w.state == nullptr) return false;
     AppState& state = *w.state;
     const TextEncoding encoding = w.encoding;
     const InputFormat format = w.format;
@@ -144,11 +151,13 @@ void show_speedcam_file(const std::wstring& path, HWND status_bar) {
     // The rows point into the record list, so they go before the reader replaces it.
     SendMessageW(w.objects.list, LVM_SETITEMCOUNT, 0, 0);
     list_clear(w.types);
-    if (!read_speedcam_file(state, path, encoding, format)) return;
-
-    fill_objects(w.objects, state);
-    fill_types(w.types, state);
-    show_status(status_bar, state, path, format, encoding);
+    const bool read = read_speedcam_file(state.records, path, encoding, format, state.filter.area);
+    if (read) {
+        fill_objects(w.objects, state);
+        fill_types(w.types, state);
+    }
+    show_status(status_bar, state, path, read, format, encoding);
+    return read;
 }
 
 void object_list_display_info(NMLVDISPINFOW& info) {

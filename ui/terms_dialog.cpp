@@ -2,13 +2,11 @@
 
 #include "resource.h"
 #include "strings.h"
+#include "win32.h"
 
 namespace {
 
-AppState* g_state = nullptr;
-
 BOOL on_init(HWND dialog, AppState& state) {
-    g_state = &state;
     SetWindowTextW(dialog, load_string(state, IDS_TERMS_TITLE));
     const auto text = format_string(
         L"%s\r\n\r\n%s\r\n\r\n%s\r\n\r\n%s", load_string_copy(state, IDS_TERMS_HEADING),
@@ -20,19 +18,19 @@ BOOL on_init(HWND dialog, AppState& state) {
     return TRUE;
 }
 
-}  // namespace
-
-INT_PTR CALLBACK terms_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_INITDIALOG:
             return on_init(dialog, *reinterpret_cast<AppState*>(lparam));
         case WM_COMMAND:
-            if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
-                EndDialog(dialog, LOWORD(wparam));
-                return TRUE;
-            }
-            return FALSE;
+            return end_on_ok_or_cancel(dialog, wparam);
         default:
             return FALSE;
     }
+}
+
+}  // namespace
+
+bool run_terms_dialog(AppState& state) {
+    return run_dialog<on_message>(state.instance, IDD_TERMS, nullptr, &state) == IDOK;
 }

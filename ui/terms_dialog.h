@@ -1,8 +1,7 @@
 // The terms of use, dialog 134: shown at every start, before the main window.
 #pragma once
 
-#include <windows.h>
+#include "app_state.h"
 
-// Run with the AppState as parameter. Ends with IDOK when the user accepts and IDCANCEL when
-// they decline or close it.
-INT_PTR CALLBACK terms_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+// True when the user accepts; false when they decline or close it.
+bool run_terms_dialog(AppState& state);

@@ -339,11 +339,11 @@ TEST_F(DriveDialogTest, ExportLandsOnAFolderBackedRemovableDrive) {
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     });
     ASSERT_EQ(outcome.path, stick.root() + L"myPOIs\\myPOIWarnings\\speedcam.csv");
-    ASSERT_TRUE(
-        load_camera_types(state_, test::data_path("golden_config.txt"), InputFormat::Navitel));
-    ASSERT_TRUE(read_speedcam_file(state_, test::data_path("navitel_lf.txt"), TextEncoding::Utf8,
-                                   InputFormat::Navitel));
-    ASSERT_EQ(export_speedcam_csv(state_, *outcome.path), ExportResult::Complete);
+    load_camera_types(state_.types, test::data_path("golden_config.txt"), InputFormat::Navitel);
+    ASSERT_TRUE(read_speedcam_file(state_.records, test::data_path("navitel_lf.txt"),
+                                   TextEncoding::Utf8, InputFormat::Navitel));
+    ASSERT_EQ(export_speedcam_csv(state_.records, state_.types, *outcome.path),
+              ExportResult::Complete);
     EXPECT_SAME_BYTES(test::read_bytes(test::data_path("navitel.csv", "expected")),
                       test::read_bytes(stick.path("myPOIs/myPOIWarnings/speedcam.csv").wstring()));
 }

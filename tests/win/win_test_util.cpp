@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "strings.h"
+
 namespace wintest {
 
 std::wstring window_text(HWND window) {
@@ -12,24 +14,8 @@ std::wstring window_text(HWND window) {
     return text;
 }
 
-std::wstring class_name(HWND window) {
-    wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
-}
-
-RECT rect_in_parent(HWND window) {
-    RECT r = {};
-    GetWindowRect(window, &r);
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-int width(const RECT& r) {
-    return r.right - r.left;
-}
-int height(const RECT& r) {
-    return r.bottom - r.top;
+std::wstring text_of(AppState& state, unsigned id) {
+    return load_string_copy(state, id).value_or(L"<missing>");
 }
 
 AppState make_state(const std::wstring& dir) {
@@ -48,6 +34,7 @@ struct Run {
     const std::function<void(HWND)>& act;
     DWORD start;
     bool acted;
+    bool timed_out;
 };
 Run* g_run = nullptr;
 
@@ -58,43 +45,58 @@ void CALLBACK on_timer(HWND, UINT, UINT_PTR, DWORD) {
         g_run->acted = true;
         g_run->act(found);
     } else if (GetTickCount() - g_run->start > 10000) {
-        // Never hang the suite: cancel the dialog that was never found or outlived the action.
-        if (found != nullptr) {
-            PostMessageW(found, WM_COMMAND, IDCANCEL, 0);
-        } else if (!g_run->acted) {
-            EnumThreadWindows(
-                GetCurrentThreadId(),
-                [](HWND window, LPARAM) -> BOOL {
-                    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-                    return TRUE;
-                },
-                0);
-        }
+        g_run->timed_out = true;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM) -> BOOL {
+                PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+                return TRUE;
+            },
+            0);
     }
+}
+
+struct Search {
+    HWND owner;
+    const wchar_t* title;
+    HWND found;
+};
+
+HWND search(HWND owner, const wchar_t* title) {
+    Search wanted{owner, title, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM p) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(p);
+            if (!IsWindowVisible(window) || (s.owner && GetWindow(window, GW_OWNER) != s.owner) ||
+                (s.title && window_text(window) != s.title))
+                return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&wanted));
+    return wanted.found;
 }
 
 }  // namespace
 
 bool while_running(const std::function<HWND()>& find, const std::function<void(HWND)>& act,
                    const std::function<void()>& start) {
-    Run run{find, act, GetTickCount(), false};
+    Run run{find, act, GetTickCount(), false, false};
     Run* const outer = std::exchange(g_run, &run);
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, on_timer);
     start();
     KillTimer(nullptr, timer);
     g_run = outer;
-    return run.acted;
+    return run.acted && !run.timed_out;
 }
 
-INT_PTR run_modal(const AppState& state, int template_id, DLGPROC proc,
-                  const std::function<HWND()>& find, const std::function<void(HWND)>& act) {
-    INT_PTR result = 0;
-    while_running(find, act, [&] {
-        result =
-            DialogBoxParamW(static_cast<HINSTANCE>(state.instance), MAKEINTRESOURCEW(template_id),
-                            nullptr, proc, reinterpret_cast<LPARAM>(&state));
-    });
-    return result;
+HWND owned_by(HWND owner) {
+    return search(owner, nullptr);
+}
+
+HWND dialog_titled(const wchar_t* title) {
+    return search(nullptr, title);
 }
 
 std::string units(const std::wstring& text) {
