@@ -15,13 +15,21 @@ CONVERT_WIN = os.path.join(ROOT, "build", "win", "cli", "orvane-convert.exe")
 RUNS = int(os.environ.get("BENCH_RUNS", "5"))
 
 
-def timed(cmd, runs=RUNS, env=None):
+def timed(cmd, runs=RUNS, env=None, ok=(0,)):
+    """Min and median wall time; a command that fails makes the whole run fail."""
     times = []
     for _ in range(runs):
         start = time.perf_counter()
-        subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+        r = subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
         times.append(time.perf_counter() - start)
+        if r.returncode not in ok:
+            sys.exit(f"bench: {' '.join(cmd)} failed with exit code {r.returncode}\n"
+                     f"{r.stderr.decode(errors='replace')}")
     return min(times), statistics.median(times)
+
+
+# orvane-convert ends with 3 when the output reached the head unit's 6 MB cap.
+CONVERTED = (0, 3)
 
 
 def peak_kb(cmd, env=None):
@@ -54,7 +62,7 @@ def main():
     for name, path, uni, dialect, enc, rows in files:
         mb = os.path.getsize(path) / 1e6
         conv = timed([CONVERT, "--format", dialect, "--encoding", enc, "-o",
-                      os.path.join(OUT, "o.csv"), path])
+                      os.path.join(OUT, "o.csv"), path], ok=CONVERTED)
         floor = timed(["wc", "-l", path])
         peer = timed(["gpsbabel", "-i", "unicsv", "-f", uni, "-o", "csv", "-F",
                       os.path.join(OUT, "g.csv")], runs=RUNS if rows < 1_000_000 else 3)
@@ -78,8 +86,9 @@ def main():
               f"with no work, {(win_kb - base_kb) / size_kb:.1f}x without it)")
         mid = [f for f in files if f[5] == 250_000 and f[3] == "navitel"][0]
         args = ["--config", cfg, "--encoding", mid[4], "-o", "Z:" + OUT + "/w.csv", "Z:" + mid[1]]
-        win = timed(["wine", CONVERT_WIN] + args, env=env)
-        host = timed([CONVERT, "--encoding", mid[4], "-o", os.path.join(OUT, "o.csv"), mid[1]])
+        win = timed(["wine", CONVERT_WIN] + args, env=env, ok=CONVERTED)
+        host = timed([CONVERT, "--encoding", mid[4], "-o", os.path.join(OUT, "o.csv"), mid[1]],
+                     ok=CONVERTED)
         print(f"Windows build under Wine, {mid[0]}: {win[0]:.3f} / {win[1]:.3f} s; host "
               f"{host[0]:.3f} / {host[1]:.3f} s; Wine/host {win[1] / host[1]:.1f}")
 

@@ -49,19 +49,18 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<double> core, fill, reload, close;
     std::uint32_t objects = 0;
     for (int run = 0; run < runs; ++run) {
-        AppState alone;
+        RecordList records;
+        CameraTypeList types;
         double t = now_ms();
-        read_speedcam_file(alone, path, TextEncoding::Utf8, InputFormat::Navitel);
-        summarize_types(alone);
+        read_speedcam_file(records, path, TextEncoding::Utf8, InputFormat::Navitel);
+        summarize_types(records, types);
         core.push_back(now_ms() - t);
-        objects = alone.records.size();
+        objects = records.size();
     }
     for (int run = 0; run < runs; ++run) {
         AppState state;
         app_state_init(state, GetModuleHandleW(nullptr));
-        const HWND window =
-            CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr,
-                               main_window_proc, reinterpret_cast<LPARAM>(&state));
+        const HWND window = create_main_window(state);
         ShowWindow(window, SW_SHOW);
         settle(window);
         double t = now_ms();

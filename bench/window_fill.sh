@@ -13,17 +13,16 @@ mkdir -p "$work"
 python3 bench/generate.py navitel "$rows" utf8 crlf "$work/speedcam.txt"
 cp resources/Config.txt "$work/Config.txt"
 
-# The helper links the window code and the resources exactly as Orvane.exe does.
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -municode -static -DUNICODE -D_UNICODE \
-    -DWIN32_LEAN_AND_MEAN -DNOMINMAX -Iapp -Iui -Icore -Iresources bench/window_fill.cpp \
-    "$build/app/CMakeFiles/orvane_resources.dir/__/resources/orvane.rc.res" \
-    "$build/app/liborvane_ui.a" "$build/liborvane_core.a" -lcomctl32 -lcomdlg32 \
-    -o "$work/window_fill.exe"
-
 source tools/wine-env.sh
+source tools/xdo.sh
+# The helper links the window code and the resources exactly as Orvane.exe does.
+mingw_exe "$work/window_fill.exe" -DWIN32_LEAN_AND_MEAN -DNOMINMAX -Iapp -Iui -Icore -Iresources \
+    bench/window_fill.cpp "$build/app/CMakeFiles/orvane_resources.dir/__/resources/orvane.rc.res" \
+    "$build/app/liborvane_ui.a" "$build/liborvane_core.a" -lcomctl32 -lcomdlg32
+
 wine_prefix_ready
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"
-xvfb-run -a -s '-screen 0 1280x1024x24' bash -c "
+xvfb bash -c "
     source tools/wine-env.sh
     wine_server_start
     wine '$work/window_fill.exe' 'Z:$work/speedcam.txt' 2 | cat

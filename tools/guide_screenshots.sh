@@ -9,19 +9,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/docs/ru/img}")
 export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-guide}
 
+source "$root/tools/wine-env.sh"
+source "$root/tools/xdo.sh"
 if [ -z "${ORVANE_IN_XVFB:-}" ]; then
     [ -f "$root/build/release/app/Orvane.exe" ] || "$root/tools/release.sh" >/dev/null
-    source "$root/tools/wine-env.sh"
     wine_prefix_ready
-    env ORVANE_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$out"
+    xvfb "$0" "$out"
     # The drive dialog, with sticks of each kind, comes from its own script.
     "$root/tools/screenshot_drive.sh" "$out"
     echo "guide pictures in $out"
     exit 0
 fi
 
-source "$root/tools/wine-env.sh"
-source "$root/tools/xdo.sh"
 wine_server_start
 trap wine_server_stop EXIT
 trap 'echo "guide screenshots: failed at line $LINENO" >&2' ERR
@@ -35,14 +34,6 @@ cp "$root/build/release/app/Orvane.exe" "$root/resources/Config.txt" "$run/"
 cp "$root/examples/speedcam.txt" "$maps/speedcam.txt"
 build_probe "$WINEPREFIX/drive_c/ui_probe.exe"
 
-# Saves the window's area of the screen, with any menu unfolded inside it.
-shoot() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    sleep 0.6
-    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
-    echo "$2 (${WIDTH}x${HEIGHT})"
-}
 # Clicks the middle of control ID of the window with this title.
 click() {
     local l t r b
@@ -64,11 +55,7 @@ keys "$terms" Return
 main=$(wait_window 'Orvane')
 
 # Файл > Открыть SpeedCam > Формат Navitel, then the example.
-keys "$main" F10 Down Right Return
-opened=$(wait_window 'Открыть')
-sleep 0.3
-xdotool type --delay 20 'C:\maps\speedcam.txt'
-keys "$opened" Return
+open_navitel "$main" 'C:\maps\speedcam.txt'
 wait_rows 1000 14
 shoot "$main" "$out/main-loaded.png"
 

@@ -41,7 +41,8 @@ PY
     done
     echo "== no runtime DLLs needed"
     rm -rf "$unpacked"
-    exec env ORVANE_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$zip"
+    source "$root/tools/xdo.sh"
+    in_xvfb "$zip"
 fi
 
 zip=$1
@@ -63,8 +64,7 @@ mkdir -p "$app" "$maps" "$tools"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$app"
 cp "$root/examples/speedcam.txt" "$maps/speedcam.txt"
 build_probe "$tools/ui_probe.exe"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -static \
-    -DUNICODE -D_UNICODE "$root/tools/version_probe.cpp" -lversion -o "$tools/version_probe.exe"
+mingw_exe "$tools/version_probe.exe" "$root/tools/version_probe.cpp" -lversion
 
 # What Explorer's Details tab shows.
 wine 'C:\tools\version_probe.exe' 'C:\Orvane\Orvane.exe' 2>/dev/null | tr -d '\r' > "$tools/version.txt"
@@ -82,12 +82,7 @@ keys "$terms" Return
 main=$(wait_window 'Orvane')
 echo "== terms accepted, main window up"
 
-# Файл > Открыть SpeedCam > Формат Navitel
-keys "$main" F10 Down Right Return
-open=$(wait_window 'Открыть')
-sleep 0.3
-xdotool type --delay 20 'C:\maps\speedcam.txt'
-keys "$open" Return
+open_navitel "$main" 'C:\maps\speedcam.txt'
 wait_rows 1000 14
 echo "objects: $(probe rows Orvane 1000), types: $(probe rows Orvane 1001), ticked: $(probe checked Orvane 1001)"
 # The default table exports the five camera types and leaves the road signs out.

@@ -7,19 +7,14 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshots}")
 
+source "$root/tools/wine-env.sh"
+source "$root/tools/xdo.sh"
 if [ -z "${ORVANE_IN_XVFB:-}" ]; then
-    exe=$root/build/win/app/Orvane.exe
-    if [ ! -f "$exe" ]; then
-        cmake -S "$root" -B "$root/build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-        cmake --build "$root/build/win" --target Orvane
-    fi
-    source "$root/tools/wine-env.sh"
+    [ -f "$root/build/win/app/Orvane.exe" ] || "$root/tools/build.sh" win
     wine_prefix_ready
-    exec env ORVANE_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$out"
+    in_xvfb "$out"
 fi
 
-source "$root/tools/wine-env.sh"
 wine_server_start
 trap wine_server_stop EXIT
 trap 'echo "screenshots: failed at line $LINENO" >&2' ERR
@@ -29,17 +24,6 @@ run=$out/run
 rm -rf "$run" && mkdir -p "$run"
 cp "$root/build/win/app/Orvane.exe" "$run/"
 [ -f "$root/resources/Config.txt" ] && cp "$root/resources/Config.txt" "$run/"
-
-source "$root/tools/xdo.sh"
-
-# Saves the window's area of the screen.
-shoot() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    sleep 0.5  # let the window finish painting
-    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
-    echo "$2 (${WIDTH}x${HEIGHT})"
-}
 
 # One 32-bit little-endian value as the hex text of a profile struct block.
 le32() {
@@ -94,11 +78,7 @@ wine "$run/Orvane.exe" >/dev/null 2>&1 &
 pid=$!
 keys "$(wait_window 'Условия использования')" Return
 main=$(wait_window 'Orvane')
-keys "$main" F10 Down Right Return
-opened=$(wait_window 'Открыть')
-sleep 0.3
-xdotool type --delay 20 "$(echo "Z:$run/speedcam.txt" | tr / '\\')"
-keys "$opened" Return
+open_navitel "$main" "$(echo "Z:$run/speedcam.txt" | tr / '\\')"
 sleep 1
 shoot "$main" "$out/main-loaded.png"
 keys "$main" F10 Right Down Return

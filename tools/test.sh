@@ -19,8 +19,9 @@ TSAN_OPTIONS=halt_on_error=1 build/host-tsan/tests/orvane_core_tests --gtest_bri
 
 echo "== Windows tests (MinGW-w64 build under Wine)"
 source "$root/tools/wine-env.sh"
+source "$root/tools/xdo.sh"
 wine_prefix_ready || { echo "Wine prefix setup failed" >&2; exit 1; }
-xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
+xvfb bash -c '
     source tools/wine-env.sh
     wine_server_start
     rc=0

@@ -27,15 +27,8 @@ keys "$terms" Return
 main=$(wait_window 'Orvane')
 
 # Файл > Открыть SpeedCam > Формат Navitel, from the keyboard.
-keys "$main" F10 Down Right Return
-open=$(wait_window 'Открыть')
-sleep 0.3
-xdotool type --delay 20 "$(winpath "$run/in/speedcam.txt")"
-keys "$open" Return
-for _ in $(seq 50); do
-    [ "$(probe rows Orvane 1000)" = 5 ] && break
-    sleep 0.1
-done
+open_navitel "$main" "$(winpath "$run/in/speedcam.txt")"
+wait_rows 1000 5
 echo "objects: $(probe rows Orvane 1000), types ticked: $(probe checked Orvane 1001)"
 [ "$(probe checked Orvane 1001)" = 1011 ]
 

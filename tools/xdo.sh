@@ -1,4 +1,24 @@
-# Sourced by the scripts that use Orvane's windows with real X input (xdotool) under Wine.
+# Sourced by the scripts that use Orvane's windows under Wine in a virtual X display, with real
+# X input (xdotool), and by those that build small Windows helper programs.
+
+# Runs a command in a virtual X display of its own, with colours that screenshots can use.
+xvfb() { ORVANE_IN_XVFB=1 xvfb-run -a -s '-screen 0 1280x1024x24' "$@"; }
+
+# Runs the calling script again inside a virtual X display and ends with it, unless it
+# already is in one. Call it as: in_xvfb "$@"
+in_xvfb() {
+    [ -n "${ORVANE_IN_XVFB:-}" ] && return 0
+    xvfb "$0" "$@"
+    exit $?
+}
+
+# Builds a static Windows program from C++ sources and libraries:
+#   mingw_exe OUT.exe SOURCE... [-lLIB...]
+mingw_exe() {
+    local out=$1; shift
+    x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -static \
+        -DUNICODE -D_UNICODE "$@" -o "$out"
+}
 
 # Waits for a visible top-level window with exactly this title and prints its X id.
 wait_window() {
@@ -15,10 +35,18 @@ wait_window() {
 # Sends keys to a window; focusing can fail harmlessly while Wine is still mapping it.
 keys() { xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true; shift; xdotool key --delay 80 "$@"; }
 
+# Saves the window's area of the screen, with any menu unfolded inside it, as a PNG.
+shoot() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    sleep 0.6  # let the window finish painting
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$2"
+    echo "$2 (${WIDTH}x${HEIGHT})"
+}
+
 # Builds tools/ui_probe.cpp into the given .exe path; probe() then runs it under Wine.
 build_probe() {
-    x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -municode -static \
-        -DUNICODE -D_UNICODE "$ORVANE_ROOT/tools/ui_probe.cpp" -o "$1"
+    mingw_exe "$1" "$ORVANE_ROOT/tools/ui_probe.cpp"
     ORVANE_PROBE=$1
 }
 probe() { wine "$ORVANE_PROBE" "$@" 2>/dev/null | tr -d '\r'; }
@@ -31,6 +59,16 @@ wait_rows() {
     done
     echo "list $1 has $(probe rows Orvane "$1") rows, expected $2" >&2
     return 1
+}
+
+# Файл > Открыть SpeedCam > Формат Navitel, then opens the given Windows path.
+open_navitel() {
+    local main=$1 path=$2 open
+    keys "$main" F10 Down Right Return
+    open=$(wait_window 'Открыть')
+    sleep 0.3
+    xdotool type --delay 20 "$path"
+    keys "$open" Return
 }
 
 # Файл > Экспорт для Nissan Connect > Сохранить как..., then saves under the given Windows path.
