@@ -58,6 +58,7 @@ void read_settings(AppState& state) {
     read_block(state.settings_path, L"List1", state.list1_widths);
     read_block(state.settings_path, L"List2", state.list2_widths);
     read_block(state.settings_path, L"Filter", state.filter);
+    read_block(state.settings_path, L"Map", state.map_rect);
 }
 
 void write_settings(const AppState& state) {
@@ -66,4 +67,5 @@ void write_settings(const AppState& state) {
     write_block(state.settings_path, L"List1", state.list1_widths);
     write_block(state.settings_path, L"List2", state.list2_widths);
     write_block(state.settings_path, L"Filter", state.filter);
+    write_block(state.settings_path, L"Map", state.map_rect);
 }

@@ -13,7 +13,7 @@ constexpr std::size_t kMaxPathChars = 1024;
 // name. A path that cannot be built stays empty.
 void app_state_init(AppState& state, HINSTANCE instance);
 
-// Reads the blocks Window, List1, List2 and Filter of section GlobalParam. A missing or
+// Reads the blocks Window, List1, List2, Filter and Map of section GlobalParam. A missing or
 // damaged block leaves its member as it was. Nothing happens when settings_path is empty.
 void read_settings(AppState& state);
 

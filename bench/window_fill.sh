@@ -18,7 +18,7 @@ source tools/xdo.sh
 # The helper links the window code and the resources exactly as Orvane.exe does.
 mingw_exe "$work/window_fill.exe" -DWIN32_LEAN_AND_MEAN -DNOMINMAX -Iapp -Iui -Icore -Iresources \
     bench/window_fill.cpp "$build/app/CMakeFiles/orvane_resources.dir/__/resources/orvane.rc.res" \
-    "$build/app/liborvane_ui.a" "$build/liborvane_core.a" -lcomctl32 -lcomdlg32
+    "$build/app/liborvane_ui.a" "$build/liborvane_core.a" -lcomctl32 -lcomdlg32 -lgdi32
 
 wine_prefix_ready
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs)"

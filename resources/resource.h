@@ -11,6 +11,8 @@
 #define IDD_DRIVE 131
 #define IDD_FILTER 132
 #define IDD_TERMS 134
+#define IDD_MAP 135
+#define IDR_BORDERS 136
 
 // Menu commands.
 #define IDM_EXIT 105
@@ -20,6 +22,7 @@
 #define IDM_FILTER 32781
 #define IDM_ABOUT 32782
 #define IDM_OPEN_IGO 32784
+#define IDM_MAP 32785
 
 // Main window controls.
 #define IDC_OBJECT_LIST 1000
@@ -55,6 +58,9 @@
 #define IDC_FILTER_SOUTH 1018
 #define IDC_FILTER_COMPASS 1019
 
+// Map window controls.
+#define IDC_MAP_STATUS 1020
+#define IDC_MAP_RESET 1021
 
 // About and terms controls.
 #define IDC_ABOUT_HEAD 1014
@@ -70,6 +76,7 @@
 #define IDS_MENU_EXIT 1013
 #define IDS_MENU_TOOLS 1020
 #define IDS_MENU_FILTER 1021
+#define IDS_MENU_MAP 1022
 #define IDS_MENU_HELP 1025
 #define IDS_MENU_ABOUT 1026
 #define IDS_OK 1030
@@ -126,3 +133,13 @@
 #define IDS_TERMS_DISCLAIMER 1606
 #define IDS_TERMS_AS_IS 1607
 #define IDS_TERMS_AGREEMENT 1608
+#define IDS_MAP_TITLE 1700
+#define IDS_MAP_APPLY 1701
+#define IDS_MAP_RESET 1702
+#define IDS_MAP_CURSOR 1703
+#define IDS_MAP_RECTANGLE 1704
+#define IDS_MAP_HINT 1705
+#define IDS_MAP_EAST 1706
+#define IDS_MAP_WEST 1707
+#define IDS_MAP_NORTH 1708
+#define IDS_MAP_SOUTH 1709

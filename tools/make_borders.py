@@ -29,6 +29,12 @@ def main(src, dst):
             y += dy
             lon = round((x * sx + tx) * 100)
             lat = round((y * sy + ty) * 100)
+            # An arc that crosses the 180th meridian is cut there, so that no line runs
+            # across the whole map.
+            if points and abs(lon - points[-1][0]) > 18000:
+                if len(points) >= 2:
+                    lines.append(points)
+                points = []
             if not points or points[-1] != (lon, lat):
                 points.append((lon, lat))
         if len(points) >= 2:

@@ -61,10 +61,13 @@ wait_rows() {
     return 1
 }
 
-# Файл > Открыть SpeedCam > Формат Navitel, then opens the given Windows path.
-open_navitel() {
+# Файл > Открыть SpeedCam > Формат Navitel (or Формат iGO with open_speedcam ... igo), then
+# opens the given Windows path.
+open_navitel() { open_speedcam "$1" "$2" navitel; }
+open_speedcam() {
     local main=$1 path=$2 open
-    keys "$main" F10 Down Right Return
+    if [ "$3" = igo ]; then keys "$main" F10 Down Right Down Return
+    else keys "$main" F10 Down Right Return; fi
     open=$(wait_window 'Открыть')
     sleep 0.3
     xdotool type --delay 20 "$path"

@@ -11,6 +11,7 @@
 #include "element_editor.h"
 #include "filter_dialog.h"
 #include "main_window.h"
+#include "map_window.h"
 #include "resource.h"
 #include "show_file.h"
 #include "strings.h"
@@ -84,6 +85,12 @@ void drive_export(HWND window) {
 
 void filter_command(HWND window) {
     if (run_filter_dialog(window, *main_window().state)) show_current_file_again(window);
+}
+
+void map_command(HWND window) {
+    MainWindow& w = main_window();
+    if (run_map_window(window, *w.state, {w.current_path, w.encoding, w.format}))
+        show_current_file_again(window);
 }
 
 CameraType* type_of_row(int row) {
@@ -162,6 +169,9 @@ INT_PTR run_command(HWND window, WORD id) {
             return FALSE;
         case IDM_FILTER:
             filter_command(window);
+            return FALSE;
+        case IDM_MAP:
+            map_command(window);
             return FALSE;
         case IDM_ABOUT:
             show_about_dialog(window, *main_window().state);

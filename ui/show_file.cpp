@@ -107,13 +107,6 @@ void show_status(HWND status_bar, AppState& state, const std::wstring& path, boo
     show_export_budget(status_bar, state);
 }
 
-// "23 456": thousands apart, as a Russian reader writes them.
-std::wstring grouped(std::uint64_t n) {
-    std::wstring digits = std::to_wstring(n);
-    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, L' ');
-    return digits;
-}
-
 // Megabytes with one decimal and a comma, the limit's own unit.
 std::wstring megabytes(std::uint64_t bytes) {
     const std::uint64_t tenths = (bytes * 10 + 512 * 1024) / (1024 * 1024);
@@ -121,6 +114,12 @@ std::wstring megabytes(std::uint64_t bytes) {
 }
 
 }  // namespace
+
+std::wstring grouped(std::uint64_t n) {
+    std::wstring digits = std::to_wstring(n);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, 1, L' ');
+    return digits;
+}
 
 std::wstring export_budget_text(AppState& state, const ExportPlan& plan) {
     const unsigned limit = static_cast<unsigned>(kExportSizeCap / (1024 * 1024));

@@ -18,6 +18,8 @@ bool show_speedcam_file(const std::wstring& path, HWND status_bar);
 // The fourth status-bar part: how many objects the export would write now, and the size of
 // the file against the head unit's limit, counted by the export's own rules.
 void show_export_budget(HWND status_bar, AppState& state);
+// "23 456": thousands apart, as a Russian reader writes them.
+std::wstring grouped(std::uint64_t n);
 // Its text for a plan: of the loaded file, or of the rectangle drawn on the map.
 std::wstring export_budget_text(AppState& state, const ExportPlan& plan);
 

@@ -7,6 +7,7 @@
 #include "camera_types.h"
 #include "codepage.h"
 #include "export.h"
+#include "parser.h"
 #include "reader.h"
 #include "test_support.h"
 
@@ -113,6 +114,22 @@ TEST(Golden, RealFilesGiveTheirRecordedCsv) {
         EXPECT_EQ(types, f.types) << f.name;
         EXPECT_EQ(c.csv.size(), f.bytes) << f.name;
         EXPECT_EQ(test::sha256_hex(c.csv), f.sha256) << f.name;
+
+        // The map's figure for a rectangle, counted over the whole file, is the size of the
+        // export that the same area then gives.
+        const AreaFilter area{-1.5, 59.8, 58.4, 43.05};
+        std::vector<bool> kept;
+        c.records.for_each([&](const SpeedcamRecord& r) {
+            kept.push_back(area.contains(coordinate_to_double(r.x_text),
+                                         coordinate_to_double(r.y_text)));
+        });
+        const ExportPlan drawn = plan_export(export_shares(c.records, c.types), &kept);
+        const Conversion inside = convert(*path, TextEncoding::Utf8, InputFormat::Igo,
+                                          from_utf8(std::string(ORVANE_SOURCE_ROOT) +
+                                                    "/resources/Config.txt"),
+                                          area);
+        EXPECT_EQ(drawn.bytes, inside.csv.size()) << f.name;
+        EXPECT_LT(inside.records.size(), c.records.size()) << f.name;
     }
 }
 

@@ -298,3 +298,52 @@ TEST_F(CommandsTest, ExportWritesTheGoldenFileAndReportsEachResult) {
 }
 
 }  // namespace
+
+TEST_F(CommandsTest, MapRectangleIsTheFilterThatTypingItsCornersGives) {
+    open(InputFormat::Navitel, test::data_path("navitel_lf.txt"));
+    std::wstring while_drawing;
+    const auto map = [&](int button, std::function<void(HWND)> act = nullptr) {
+        return with_box([&] { SendMessageW(window_, WM_COMMAND, IDM_MAP, 0); }, button, act);
+    };
+    // Drawn with the left button from the middle of the map, which is fitted to all five, to
+    // its bottom-right corner: Moscow, not St Petersburg at the top left.
+    EXPECT_EQ(map(IDOK, [&](HWND d) {
+                  RECT r, line;
+                  GetClientRect(d, &r);
+                  GetWindowRect(GetDlgItem(d, IDC_MAP_STATUS), &line);
+                  MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&line), 2);
+                  const LPARAM from = MAKELPARAM(r.right / 2, line.top / 2);
+                  const LPARAM to = MAKELPARAM(r.right - 4, line.top - 8);
+                  SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, from);
+                  SendMessageW(d, WM_MOUSEMOVE, MK_LBUTTON, to);
+                  while_drawing = window_text(GetDlgItem(d, IDC_MAP_STATUS));
+                  SendMessageW(d, WM_LBUTTONUP, 0, to);
+              }).substr(0, 16),
+              L"Карта объектов: ");
+    const AreaFilter drawn = state_.filter.area;
+    ASSERT_TRUE(drawn.on());
+    int inside = 0;
+    for (const auto& [x, y] : {std::pair{37.61755, 55.75222}, {37.58934, 55.73412},
+                               {30.31413, 59.93863}, {37.62001, 55.75001}, {37.70012, 55.80034}})
+        inside += drawn.contains(x, y);
+    EXPECT_EQ(rows(objects_), inside) << "the file is read again with the drawn area";
+    EXPECT_EQ(inside, 4);
+    EXPECT_NE(while_drawing.find(L"В прямоугольнике: "), std::wstring::npos) << while_drawing;
+
+    // The filter dialog shows the corners; typing them in again gives the same filter.
+    with_box([&] { SendMessageW(window_, WM_COMMAND, IDM_FILTER, 0); }, IDOK, [&](HWND d) {
+        for (const int id : {IDC_FILTER_WEST, IDC_FILTER_NORTH, IDC_FILTER_EAST, IDC_FILTER_SOUTH})
+            SetDlgItemTextW(d, id, window_text(GetDlgItem(d, id)).c_str());
+    });
+    const AreaFilter& now = state_.filter.area;
+    EXPECT_EQ((std::array{now.west, now.north, now.east, now.south}),
+              (std::array{drawn.west, drawn.north, drawn.east, drawn.south}));
+
+    // Cancel changes nothing; "Сбросить фильтр" switches the filter off and reads all again.
+    map(IDCANCEL);
+    EXPECT_EQ(now.west, drawn.west);
+    map(IDC_MAP_RESET);
+    EXPECT_FALSE(now.on());
+    EXPECT_EQ(rows(objects_), 5);
+    EXPECT_EQ(status(2), L"Объектов: 5 (Фильтр: Откл)");
+}

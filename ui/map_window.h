@@ -1,0 +1,25 @@
+// Dialog 135: every object of the current file on a map of the country borders, with the area
+// filter's rectangle, and a new rectangle the user draws with the mouse.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "app_state.h"
+#include "formats.h"
+
+// The file the map shows, read the way the main window reads it but without the area filter,
+// so that the objects outside the present area show too.
+struct MapSource {
+    std::optional<std::wstring> path;
+    TextEncoding encoding = TextEncoding::Utf8;
+    InputFormat format = InputFormat::Navitel;
+};
+
+// True when the area filter was set from the drawn rectangle or switched off; the caller then
+// reads the file again, as after the filter dialog. False when the user cancelled.
+bool run_map_window(HWND owner, AppState& state, const MapSource& source);
+// The same window without a loop of its own, for tests and benchmarks.
+HWND create_map_window(HWND owner, AppState& state, const MapSource& source);
