@@ -15,20 +15,9 @@
 #include "export.h"
 #include "map_window.h"
 #include "reader.h"
+#include "win_clock.h"
 
 namespace {
-
-double now_ms() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-void settle() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-}
 
 // One step: the message, then the paint it asks for.
 double step(HWND map, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -16,22 +16,9 @@
 #include "reader.h"
 #include "resource.h"
 #include "type_summary.h"
+#include "win_clock.h"
 
 namespace {
-
-double now_ms() {
-    LARGE_INTEGER count, frequency;
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Lets the window paint what it now holds, so the time includes the first screenful.
-void settle(HWND window) {
-    UpdateWindow(window);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-}
 
 double best(std::vector<double> runs) {
     return *std::min_element(runs.begin(), runs.end());
@@ -62,14 +49,17 @@ int wmain(int argc, wchar_t** argv) {
         app_state_init(state, GetModuleHandleW(nullptr));
         const HWND window = create_main_window(state);
         ShowWindow(window, SW_SHOW);
-        settle(window);
+        UpdateWindow(window);
+        settle();
         double t = now_ms();
         open_speedcam_file(window, InputFormat::Navitel, path);
-        settle(window);
+        UpdateWindow(window);
+        settle();
         fill.push_back(now_ms() - t);
         t = now_ms();
         SendMessageW(window, WM_COMMAND, IDC_ENCODING_UTF8, 0);  // reads the file again
-        settle(window);
+        UpdateWindow(window);
+        settle();
         reload.push_back(now_ms() - t);
         t = now_ms();
         DestroyWindow(window);
