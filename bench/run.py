@@ -50,7 +50,7 @@ def main():
             name = f"{dialect}-{rows // 1000}k-{enc}-{eol}.txt"
             path = os.path.join(WORK, name)
             uni = path[:-4] + ".unicsv"
-            if not os.path.exists(path):
+            if not (os.path.exists(path) and os.path.exists(uni)):
                 subprocess.run([sys.executable, os.path.join(ROOT, "bench", "generate.py"), dialect,
                                 str(rows), enc, eol, path, "--unicsv", uni], check=True)
             files.append((name, path, uni, dialect, "ansi" if enc == "cp1251" else "utf8", rows))
