@@ -94,3 +94,15 @@ void status_parts_update(StatusParts& parts, HWND status_bar, const AppState& st
     SendMessageW(status_bar, SB_SETPARTS, parts.edges.size(),
                  reinterpret_cast<LPARAM>(parts.edges.data()));
 }
+
+void place_window(HWND window, const std::int32_t (&saved)[4], const RECT& template_rect) {
+    const int width =
+        std::max(saved[2] - saved[0], static_cast<int>(template_rect.right - template_rect.left));
+    const int height =
+        std::max(saved[3] - saved[1], static_cast<int>(template_rect.bottom - template_rect.top));
+    int x = saved[0];
+    int y = saved[1];
+    if (x <= -500) x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
+    if (y <= -500) y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
+    SetWindowPos(window, HWND_TOP, x, y, width, height, 0);
+}

@@ -1,5 +1,5 @@
 // Controls that follow the main window's right and bottom edges as it grows, the window's
-// minimum size, and the edges of the status bar's parts.
+// minimum size, a window's saved placement, and the edges of the status bar's parts.
 #pragma once
 
 #include <windows.h>
@@ -40,6 +40,11 @@ void anchor_relayout(const AnchorLayout& layout);
 
 // The smallest window size the user can drag to: the template's.
 void anchor_min_track_size(const AnchorLayout& layout, MINMAXINFO& info);
+
+// Moves a window to its saved rectangle (left, top, right, bottom): never smaller than the
+// template, and centred on an axis whose saved coordinate is -500 or less (where a minimised
+// window is parked).
+void place_window(HWND window, const std::int32_t (&saved)[4], const RECT& template_rect);
 
 // Right edges of the status bar's parts: the first takes what the others leave.
 struct StatusParts {

@@ -87,21 +87,6 @@ void store_column_widths(HWND list, std::span<std::int32_t> widths) {
         widths[i] = static_cast<std::int32_t>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
 }
 
-// Moves the window to the saved rectangle: never smaller than the template, and centred on
-// an axis whose saved coordinate is -500 or less (where a minimised window is parked).
-void place_window(HWND window, const AppState& state, const RECT& template_rect) {
-    const int* saved = state.window_rect;
-    const int width =
-        std::max(saved[2] - saved[0], static_cast<int>(template_rect.right - template_rect.left));
-    const int height =
-        std::max(saved[3] - saved[1], static_cast<int>(template_rect.bottom - template_rect.top));
-    int x = saved[0];
-    int y = saved[1];
-    if (x <= -500) x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
-    if (y <= -500) y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
-    SetWindowPos(window, HWND_TOP, x, y, width, height, 0);
-}
-
 BOOL on_init(HWND window, AppState& state) {
     MainWindow& w = g_main;
     w.state = &state;
@@ -144,7 +129,7 @@ BOOL on_init(HWND window, AppState& state) {
     // The reference rectangles are the template's; the WM_SIZE of the move finds no
     // registered control yet.
     anchor_begin(w.anchor, window);
-    place_window(window, state, w.anchor.window_rect0);
+    place_window(window, state.window_rect, w.anchor.window_rect0);
     for (const Anchor& a : kAnchors) {
         const HWND control = GetDlgItem(window, a.id);
         if (control != nullptr)

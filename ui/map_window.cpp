@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "anchor.h"
 #include "export.h"
 #include "id_table.h"
 #include "map_borders.h"
@@ -310,10 +311,10 @@ BOOL on_init(HWND dialog, const Param& param) {
     RECT r;
     GetWindowRect(dialog, &r);
     m.min_size = {r.right - r.left, r.bottom - r.top};
+    // Never opened before: the template centres it.
     const std::int32_t* saved = state.map_rect;
-    if (saved[2] > saved[0] && saved[3] > saved[1])
-        SetWindowPos(dialog, nullptr, saved[0], saved[1], std::max<LONG>(saved[2] - saved[0], m.min_size.cx),
-                     std::max<LONG>(saved[3] - saved[1], m.min_size.cy), SWP_NOZORDER);
+    if (saved[0] != 0 || saved[1] != 0 || saved[2] != 0 || saved[3] != 0)
+        place_window(dialog, state.map_rect, r);
     load_objects(*param.source);
     layout(dialog);
     fit_to_objects();
