@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(g++ python3 cmake ninja-build libgtest-dev googletest locales clang libclang-rt-14-dev
-          g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth xdotool imagemagick x11-utils)
+          g++-mingw-w64-x86-64-posix wine64 wine xvfb xauth xdotool imagemagick x11-utils
+          fusefat mtools dosfstools)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

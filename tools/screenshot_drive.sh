@@ -1,43 +1,41 @@
 #!/usr/bin/env bash
-# Photographs the drive preparation dialog with green (suitable) and red (unsuitable) rows.
-# Wine shows every drive as NTFS, so the window tests present four sticks of their own and
-# keep the real dialog open while it is shot.
-#   tools/screenshot_drive.sh [output folder]     (default: build/screenshots)
+# Photographs the drive preparation dialog of Orvane.exe over the FAT volumes that
+# tools/drive_volumes.sh presents to Wine as removable drives: green rows for the sticks the
+# head unit reads, red for the others, the second row selected. Needs root, as that script
+# does.
+#   tools/screenshot_drive.sh [output folder] [build folder]
+#   (default: build/screenshots and build/win)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshots}")
-tests=$root/build/win/tests/win/orvane_win_tests.exe
+build=$(realpath -m "${2:-$root/build/win}")
 
-if [ -z "${ORVANE_IN_XVFB:-}" ]; then
-    cmake -S "$root" -B "$root/build/win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+if [ -z "${ORVANE_DRIVE_SHOT:-}" ]; then
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
-    cmake --build "$root/build/win" --target orvane_win_tests
-    source "$root/tools/wine-env.sh"
-    wine_prefix_ready
-    exec env ORVANE_IN_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$out"
+    cmake --build "$build" --target Orvane
+    exec env ORVANE_DRIVE_SHOT=1 \
+        "$root/tools/drive_volumes.sh" "$build" bash "$0" "$out" "$build"
 fi
 
-source "$root/tools/wine-env.sh"
-wine_server_start
-trap wine_server_stop EXIT
+# From here on inside drive_volumes.sh: its Wine prefix, its server and a display.
+source "$root/tools/xdo.sh"
 trap 'echo "screenshot_drive: failed at line $LINENO" >&2' ERR
 mkdir -p "$out"
+run=$build/drive-shot
+rm -rf "$run" && mkdir -p "$run"
+cp "$build/app/Orvane.exe" "$root/resources/Config.txt" "$run/"
 
-wine "$tests" --gtest_also_run_disabled_tests \
-    --gtest_filter=DriveDialogTest.DISABLED_HoldOpenForScreenshot >/dev/null 2>&1 &
+wine "$run/Orvane.exe" >/dev/null 2>&1 &
 pid=$!
-title='Подготовка съемного диска'
-wid=
-for _ in $(seq 100); do
-    wid=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -n1 || true)
-    [ -n "$wid" ] && break
-    sleep 0.1
-done
-[ -n "$wid" ] || { echo "window '$title' did not appear" >&2; kill "$pid"; exit 1; }
-
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-sleep 0.5  # the row selection and the first paint
-import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out/drive-dialog.png"
-echo "$out/drive-dialog.png (${WIDTH}x${HEIGHT})"
-xdotool windowfocus --sync "$wid" key Escape
+keys "$(wait_window 'Условия использования')" Return
+main=$(wait_window 'Orvane')
+# Файл > Экспорт для Nissan Connect > Подготовить съемный диск...
+keys "$main" F10 Down Down Right Down Return
+dialog=$(wait_window 'Подготовка съемного диска')
+# From OK to the list, then onto its second row.
+keys "$dialog" Tab Tab Down Down
+shoot "$dialog" "$out/drive-dialog.png"
+keys "$dialog" Escape
+keys "$main" Escape
 wait "$pid"

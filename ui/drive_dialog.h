@@ -10,8 +10,8 @@
 #include "app_state.h"
 
 // The three questions the dialog asks Windows about each drive letter. The program always
-// asks Windows; tests hand in their own answers for what no real volume can show (an exFAT
-// stick, a lower-case "fat32", a drive that will not tell its size).
+// asks Windows; tests hand in their own answers for the file-system names that Wine never
+// reports (an exFAT stick, a lower-case "fat32").
 struct DriveQueries {
     decltype(&GetDriveTypeW) drive_type = GetDriveTypeW;
     decltype(&GetVolumeInformationW) volume_information = GetVolumeInformationW;
