@@ -33,21 +33,22 @@ void remove_file(const std::wstring& path);
 std::wstring absolute_path(const std::wstring& path);
 
 // A file written in the place of another: removed at the end of its scope unless it has
-// replaced the other one.
+// replaced the other one. The removal allocates nothing, so it also runs while a
+// std::bad_alloc unwinds.
 class TempFile {
   public:
-    explicit TempFile(std::wstring path) : path_(std::move(path)) {}
-    ~TempFile() {
-        if (!path_.empty()) remove_file(path_);
-    }
+    explicit TempFile(std::wstring path);
+    ~TempFile();
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
     bool replace(const std::wstring& target) {
         if (!replace_file(path_, target)) return false;
         path_.clear();
+        native_.clear();
         return true;
     }
 
   private:
     std::wstring path_;
+    std::string native_;  // the system's name for it, made in advance where that allocates
 };

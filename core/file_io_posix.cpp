@@ -25,11 +25,12 @@ FileKind file_kind(const std::wstring& path) {
 }
 
 bool replace_file(const std::wstring& from, const std::wstring& to) {
-    const std::string target = native_path(to);
-    if (std::rename(native_path(from).c_str(), target.c_str()) != 0) return false;
-    // The rename is on the device once the folder that holds it is.
+    // Every name is made first: once the rename is done, nothing may fail any more.
+    const std::string source = native_path(from), target = native_path(to);
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    if (std::rename(source.c_str(), target.c_str()) != 0) return false;
+    // The rename is on the device once the folder that holds it is.
     const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return true;
     fsync(fd);
@@ -39,6 +40,13 @@ bool replace_file(const std::wstring& from, const std::wstring& to) {
 
 void remove_file(const std::wstring& path) {
     std::remove(native_path(path).c_str());
+}
+
+TempFile::TempFile(std::wstring path)
+    : path_(std::move(path)), native_(path_.empty() ? std::string() : native_path(path_)) {}
+
+TempFile::~TempFile() {
+    if (!native_.empty()) std::remove(native_.c_str());
 }
 
 std::wstring absolute_path(const std::wstring& path) {

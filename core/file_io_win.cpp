@@ -29,6 +29,12 @@ void remove_file(const std::wstring& path) {
     DeleteFileW(path.c_str());
 }
 
+TempFile::TempFile(std::wstring path) : path_(std::move(path)) {}
+
+TempFile::~TempFile() {
+    if (!path_.empty()) DeleteFileW(path_.c_str());
+}
+
 std::wstring absolute_path(const std::wstring& path) {
     const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (n == 0) return path;

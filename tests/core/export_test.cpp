@@ -2,9 +2,11 @@
 // last good list in place.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <filesystem>
+#include <new>
 
 #ifndef _WIN32
 #include <sys/mount.h>
@@ -15,6 +17,19 @@
 #include "codepage.h"
 #include "export.h"
 #include "test_support.h"
+
+// Allocations of this program fail from the n-th on while g_allocations_left is not negative,
+// so that memory can run out at every step of an export.
+long g_allocations_left = -1;
+
+void* operator new(std::size_t n) {
+    if (g_allocations_left == 0) throw std::bad_alloc();
+    if (g_allocations_left > 0) --g_allocations_left;
+    if (void* p = std::malloc(n == 0 ? 1 : n)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -117,6 +132,32 @@ TEST(ExportFailures, UnwritableTargetsReportFailure) {
     EXPECT_TRUE(stat("/dev/full", &info) == 0 && S_ISCHR(info.st_mode));
     EXPECT_EQ(result(L"/dev/null"), ExportResult::Complete);
 #endif
+}
+
+// Memory running out anywhere in the export: failure, and the old list stays as it was with
+// nothing beside it.
+TEST(ExportFailures, MemoryRunningOutKeepsTheOldFile) {
+    test::TempDir dir;
+    Lists lists;
+    lists.type(1, L"Камера %SPEED%");
+    for (int i = 0; i < 3000; ++i) lists.record("37.61755", "55.75222", 1, 60);
+    const std::wstring path = dir.file("speedcam.csv");
+    const std::string good = kBanner + "37.5,55.5,\"old\"\r\n";
+    test::write_bytes(path, good);
+    ExportResult result = ExportResult::Failed;
+    long failing_at = 0;
+    for (; result == ExportResult::Failed && failing_at < 1000; ++failing_at) {
+        g_allocations_left = failing_at;
+        result = export_speedcam_csv(lists.records, lists.types, path);
+        g_allocations_left = -1;
+        if (result != ExportResult::Failed) break;
+        ASSERT_EQ(test::read_bytes(path), good) << "allocation " << failing_at;
+        ASSERT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+            << "allocation " << failing_at;
+    }
+    EXPECT_EQ(result, ExportResult::Complete) << "with enough memory it is written";
+    EXPECT_GT(failing_at, 0);
+    EXPECT_NE(test::read_bytes(path), good);
 }
 
 #ifndef _WIN32
