@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "area_filter.h"
 #include "formats.h"
@@ -22,7 +24,6 @@ bool ansi_is_cp1251();
 
 std::string read_bytes(const std::wstring& path);
 void write_bytes(const std::wstring& path, std::string_view bytes);
-std::string sha256_hex(std::string_view bytes);
 
 // A fresh folder that is removed with everything in it at the end of the test.
 class TempDir {
@@ -38,13 +39,21 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-// Empty when the two are equal; otherwise the first differing line of each, in hex, so that
-// a stray CR or BOM shows.
+// Empty when the two are equal; otherwise where they first differ.
 std::string describe_difference(std::string_view expected, std::string_view actual);
 
 // Reads bytes given as text as a speedcam file.
 RecordList read_text(std::string_view bytes, TextEncoding encoding, InputFormat format,
                      const AreaFilter& area = {});
+
+// A camera type whose description and message are both `text`.
+CameraType camera_type(int id, std::wstring_view text, bool enabled = true);
+
+// A record as "x|y|type|speed|column 6|comment", so that whole lists compare in one assertion.
+std::string row(const SpeedcamRecord& record);
+std::vector<std::string> rows(const RecordList& records);
+// The type counts of a list as (id, records), in the order the list met the ids.
+std::vector<std::pair<int, std::uint64_t>> tally(const RecordList& records);
 
 }  // namespace test
 
