@@ -71,7 +71,8 @@ class ExportTypes {
 
 // The speed limit as the line writes it.
 std::string_view speed_text(std::int32_t speed, char (&room)[16]) {
-    return {room, static_cast<std::size_t>(std::to_chars(room, room + sizeof room, speed).ptr - room)};
+    return {room,
+            static_cast<std::size_t>(std::to_chars(room, room + sizeof room, speed).ptr - room)};
 }
 
 // Lines are collected and written in large pieces.
@@ -106,8 +107,8 @@ class CsvWriter {
 };
 
 // The banner and the lines of every record that has enabled types, until the cap.
-ExportResult write_lines(const RecordList& records, const CameraTypeList& types,
-                         std::uint64_t cap, CsvWriter& csv) {
+ExportResult write_lines(const RecordList& records, const CameraTypeList& types, std::uint64_t cap,
+                         CsvWriter& csv) {
     ExportTypes enabled(types);
     append_utf8(kExportBanner, csv.line());
     csv.end_line();
@@ -165,49 +166,80 @@ ExportResult export_speedcam_csv(const RecordList& records, const CameraTypeList
     }
 }
 
+namespace {
+
+// What one record adds to the export: x,y,"message" and CR LF for each enabled type of its id.
+ExportShare share_of(const SpeedcamRecord& record, ExportTypes& enabled) {
+    ExportShare share;
+    const std::size_t coordinates =
+        strnlen(record.x_text, sizeof record.x_text) + strnlen(record.y_text, sizeof record.y_text);
+    for (const std::size_t t : enabled.of(record.type_id)) {
+        const PreparedType& type = enabled[t];
+        char room[16];
+        share.bytes += static_cast<std::uint32_t>(
+            coordinates + 6 + type.before.size() +
+            (type.has_speed ? speed_text(record.speed_limit, room).size() + type.after.size() : 0));
+        ++share.lines;
+    }
+    return share;
+}
+
+// Counts the shares of the records in file order by the export's rules.
+class PlanCounter {
+  public:
+    explicit PlanCounter(std::uint64_t cap)
+        : cap_(cap),
+          plan_{to_utf8(kExportBanner).size(), 0, 0, ExportResult::Complete},
+          running_(plan_.bytes + 1) {}
+    bool capped() const { return plan_.result == ExportResult::Capped; }
+    void add(ExportShare share) {
+        if (share.lines == 0) return;
+        ++plan_.exportable;
+        if (capped()) return;
+        ++plan_.objects;
+        plan_.bytes += share.bytes;
+        running_ += share.bytes + share.lines;
+        if (running_ > cap_) plan_.result = ExportResult::Capped;
+    }
+    const ExportPlan& plan() const { return plan_; }
+
+  private:
+    std::uint64_t cap_;
+    ExportPlan plan_;
+    std::uint64_t running_;
+};
+
+}  // namespace
+
 std::vector<ExportShare> export_shares(const RecordList& records, const CameraTypeList& types) {
     ExportTypes enabled(types);
     std::vector<ExportShare> shares;
     shares.reserve(records.size());
-    records.for_each([&](const SpeedcamRecord& record) {
-        ExportShare share;
-        const std::size_t coordinates =
-            strnlen(record.x_text, sizeof record.x_text) + strnlen(record.y_text, sizeof record.y_text);
-        for (const std::size_t t : enabled.of(record.type_id)) {
-            const PreparedType& type = enabled[t];
-            char room[16];
-            // x,y,"message" and CR LF
-            share.bytes += static_cast<std::uint32_t>(
-                coordinates + 6 + type.before.size() +
-                (type.has_speed ? speed_text(record.speed_limit, room).size() + type.after.size()
-                                : 0));
-            ++share.lines;
-        }
-        shares.push_back(share);
-    });
+    records.for_each(
+        [&](const SpeedcamRecord& record) { shares.push_back(share_of(record, enabled)); });
     return shares;
 }
 
 ExportPlan plan_export(std::span<const ExportShare> shares, const std::vector<bool>* kept,
                        std::uint64_t cap) {
-    const std::uint64_t banner = to_utf8(kExportBanner).size();
-    ExportPlan plan{banner, 0, 0, ExportResult::Complete};
-    std::uint64_t running = banner + 1;
-    for (std::size_t i = 0; i < shares.size(); ++i) {
-        if (shares[i].lines == 0 || (kept != nullptr && !(*kept)[i])) continue;
-        ++plan.exportable;
-        if (plan.result == ExportResult::Capped) continue;
-        ++plan.objects;
-        plan.bytes += shares[i].bytes;
-        running += shares[i].bytes + shares[i].lines;
-        if (running > cap) plan.result = ExportResult::Capped;
-    }
-    return plan;
+    PlanCounter counter(cap);
+    for (std::size_t i = 0; i < shares.size(); ++i)
+        if (kept == nullptr || (*kept)[i]) counter.add(shares[i]);
+    return counter.plan();
 }
 
 ExportPlan plan_export(const RecordList& records, const CameraTypeList& types, std::uint64_t cap) {
     try {
-        return plan_export(export_shares(records, types), nullptr, cap);
+        ExportTypes enabled(types);
+        PlanCounter counter(cap);
+        // Past the cap only the number of records with lines is left to count.
+        records.for_each([&](const SpeedcamRecord& record) {
+            if (!counter.capped())
+                counter.add(share_of(record, enabled));
+            else if (!enabled.of(record.type_id).empty())
+                counter.add({0, 1});
+        });
+        return counter.plan();
     } catch (const std::bad_alloc&) {
         return {0, 0, 0, ExportResult::Failed};
     }

@@ -65,32 +65,6 @@ TEST(Golden, ConversionsMatchTheReferenceFilesExactly) {
     }
 }
 
-// The head unit's 6 MB cap on a whole conversion: a generated file whose expected output is
-// built independently, line by line.
-TEST(Golden, BigFileStopsAfterTheRecordThatCrossesTheCap) {
-    test::TempDir dir;
-    std::string input = "X,Y,TYPE,SPEED,DirType,Direction\n";
-    std::string expected = to_utf8(kExportBanner);
-    std::uint64_t running = expected.size() + 1;
-    for (int i = 0; i < 200000; ++i) {
-        const std::string x = "30." + std::to_string(100000 + i),
-                          y = "59." + std::to_string(900000 - i);
-        const int speed = 40 + i % 60;
-        input += x + "," + y + ",192," + std::to_string(speed) + ",1,90\n";
-        if (running > kExportSizeCap) continue;
-        const std::string line = x + "," + y + ",\"Камера " + std::to_string(speed) + "\"\r\n";
-        expected += line;
-        running += line.size() + 1;
-    }
-    test::write_bytes(dir.file("speedcam.txt"), input);
-    const Conversion c = convert(dir.file("speedcam.txt"), TextEncoding::Utf8, InputFormat::Igo,
-                                 test::data_path("golden_config.txt"));
-    ASSERT_EQ(c.records.size(), 200000u);
-    EXPECT_EQ(c.result, ExportResult::Capped);
-    EXPECT_GT(c.csv.size(), 6000000u);
-    EXPECT_SAME_BYTES(expected, c.csv);
-}
-
 // Both public files with the shipped table: every row is read, the tally is the one checked
 // by hand, and the map's figure for a rectangle, counted over the whole file, is the size of
 // the export that the same area then gives.
