@@ -201,6 +201,9 @@ class PlanCounter {
         running_ += share.bytes + share.lines;
         if (running_ > cap_) plan_.result = ExportResult::Capped;
     }
+    void set_exportable(std::uint64_t records) {
+        plan_.exportable = static_cast<std::uint32_t>(records);
+    }
     const ExportPlan& plan() const { return plan_; }
 
   private:
@@ -232,13 +235,18 @@ ExportPlan plan_export(const RecordList& records, const CameraTypeList& types, s
     try {
         ExportTypes enabled(types);
         PlanCounter counter(cap);
-        // Past the cap only the number of records with lines is left to count.
         records.for_each([&](const SpeedcamRecord& record) {
-            if (!counter.capped())
-                counter.add(share_of(record, enabled));
-            else if (!enabled.of(record.type_id).empty())
-                counter.add({0, 1});
+            counter.add(share_of(record, enabled));
+            return !counter.capped();
         });
+        // Past the cap only the number of records with lines is left, which the tally of
+        // types gives without walking the rest of the records.
+        if (counter.capped()) {
+            std::uint64_t exportable = 0;
+            for (const TypeTally::Count& type : records.type_tally().counts())
+                if (!enabled.of(type.id).empty()) exportable += type.records;
+            counter.set_exportable(exportable);
+        }
         return counter.plan();
     } catch (const std::bad_alloc&) {
         return {0, 0, 0, ExportResult::Failed};

@@ -106,11 +106,13 @@ TEST(ExportCap, ExactlyTheCapGoesOnOneByteMoreStops) {
     const Lists exact = filled_to(kExportSizeCap);
     EXPECT_EQ(exact.exported().size(), kExportSizeCap - (exact.records.size() + 1));
     Lists over = filled_to(kExportSizeCap + 1);
-    const std::size_t crossing = over.records.size();
+    const std::uint32_t crossing = over.records.size();
     over.record("9", "9", 7, 0);  // after the record that crosses the cap: left out
     const std::string cut = over.exported(ExportResult::Capped);
     EXPECT_EQ(cut.size(), kExportSizeCap + 1 - (crossing + 1));
     EXPECT_EQ(cut.find("9,9,"), std::string::npos);
+    const ExportPlan plan = plan_export(over.records, over.types);
+    EXPECT_EQ((std::pair{plan.objects, plan.exportable}), (std::pair{crossing, crossing + 1u}));
 }
 
 TEST(ExportFailures, UnwritableTargetsReportFailure) {
