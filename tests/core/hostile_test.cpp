@@ -1,8 +1,6 @@
 // Files from the internet: a clear result, never a crash, a hang or half a result.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "codepage.h"
 #include "file_io.h"
 #include "reader.h"
@@ -37,24 +35,6 @@ TEST(HostileSpeedcam, HugeFilesAndLinesStreamThrough) {
     EXPECT_EQ(std::wstring(read_file(path)[0].comment), std::wstring(127, L'c'));
     test::write_bytes(path, std::string(50 << 20, '7'));
     EXPECT_EQ(read_file(path).size(), 0u);
-}
-
-TEST(HostileSpeedcam, ZeroBytesAndBrokenText) {
-    const std::string text = std::string("1,37.5,55.5,1,60,1,90\0after,the,zero\n", 38) +
-                             std::string("1,37\0.5,55.5,1,60,1,90\n", 23) +
-                             "1,37.5,55.5,2,60,1,90,bad \xff\xfe\xc3 bytes\n";
-    const RecordList records = test::read_text(text, TextEncoding::Utf8, InputFormat::Navitel);
-    ASSERT_EQ(records.size(), 2u) << "a zero ends the line it is in";
-    EXPECT_STREQ(records[0].comment, L"");
-    const std::wstring comment = records[1].comment;
-    EXPECT_TRUE(comment.starts_with(L"bad \uFFFD") && comment.ends_with(L" bytes"))
-        << to_utf8(comment);
-    // Random bytes in every encoding: no objects out of nothing, and no crash.
-    std::mt19937 random(12345);
-    std::string noise(1 << 20, '\0');
-    for (char& c : noise) c = static_cast<char>(random() & 0xFF);
-    for (TextEncoding e : {TextEncoding::Utf8, TextEncoding::Ansi, TextEncoding::Utf16})
-        EXPECT_LT(test::read_text(noise, e, InputFormat::Igo).size(), 10u);
 }
 
 #ifdef _WIN32
