@@ -37,8 +37,8 @@ void parse_line_batch(RecordList& records, std::string_view bytes, const LineRul
         // The empty pieces between CR and LF are never objects.
         if (line_end > p)
             parse_speedcam_bytes(records,
-                                 std::string_view(p, static_cast<std::size_t>(line_end - p)),
-                                 rules, encoding, scratch);
+                                 std::string_view(p, static_cast<std::size_t>(line_end - p)), rules,
+                                 encoding, scratch);
         p = line_end + 1;
     }
 }
@@ -51,9 +51,9 @@ struct BatchPool::Slot {
     bool failed = false;
 };
 
-BatchPool::BatchPool(RecordList& records, const LineRules& rules, TextEncoding encoding,
+BatchPool::BatchPool(const RecordBatchSink& take, const LineRules& rules, TextEncoding encoding,
                      unsigned workers)
-    : records_(records), rules_(rules), encoding_(encoding) {
+    : take_(take), rules_(rules), encoding_(encoding) {
     // Two batches a worker: one being parsed, one waiting.
     for (unsigned i = 0; i < 2 * workers; ++i) slots_.push_back(std::make_unique<Slot>());
     try {
@@ -108,8 +108,8 @@ void BatchPool::append_next() {
         std::unique_lock lock(mutex_);
         finished_cv_.wait(lock, [&] { return slot.done; });
     }
-    failed_ = failed_ || slot.failed || !records_.take(std::move(slot.parsed));
-    slot.parsed.clear();
+    failed_ = failed_ || slot.failed || !take_(slot.parsed);
+    slot.parsed.recycle();
     slot.failed = false;
     ++appended_;
 }

@@ -23,16 +23,28 @@ inline bool is_line_end(wchar_t u) {
 // Takes the file a batch of whole lines at a time.
 class LineSink {
   public:
+    explicit LineSink(const RecordBatchSink& take) : take_(take) {}
     virtual ~LineSink() = default;
     // `last`: no more bytes follow.
     virtual void feed(std::string_view batch, bool last) = 0;
-    virtual bool finish() { return true; }
+    virtual bool finish() { return ok_; }
+
+  protected:
+    // Hands on the records parsed here on this thread.
+    void hand_on() {
+        ok_ = ok_ && take_(parsed_);
+        parsed_.recycle();
+    }
+    const RecordBatchSink& take_;
+    RecordList parsed_;
+    bool ok_ = true;
 };
 
 // UTF-16: each batch is decoded, then cut into lines.
 class Utf16Lines : public LineSink {
   public:
-    Utf16Lines(RecordList& records, const LineRules& rules) : records_(records), rules_(rules) {}
+    Utf16Lines(const RecordBatchSink& take, const LineRules& rules)
+        : LineSink(take), rules_(rules) {}
 
     void feed(std::string_view batch, bool) override {
         decode_text(batch, TextEncoding::Utf16, text_);
@@ -47,13 +59,13 @@ class Utf16Lines : public LineSink {
         while (!rest.empty()) {
             std::size_t end = 0;
             while (end < rest.size() && !is_line_end(rest[end])) ++end;
-            if (end > 0) parse_speedcam_line(records_, rest.substr(0, end), rules_);
+            if (end > 0) parse_speedcam_line(parsed_, rest.substr(0, end), rules_);
             rest.remove_prefix(end < rest.size() ? end + 1 : end);
         }
+        hand_on();
     }
 
   private:
-    RecordList& records_;
     LineRules rules_;
     std::wstring text_;
     bool at_start_ = true;
@@ -63,8 +75,9 @@ class Utf16Lines : public LineSink {
 // parsed as bytes. A file of more than one batch is parsed on worker threads.
 class ByteLines : public LineSink {
   public:
-    ByteLines(RecordList& records, const LineRules& rules, TextEncoding encoding, unsigned workers)
-        : records_(records), rules_(rules), encoding_(encoding), workers_(workers) {}
+    ByteLines(const RecordBatchSink& take, const LineRules& rules, TextEncoding encoding,
+              unsigned workers)
+        : LineSink(take), rules_(rules), encoding_(encoding), workers_(workers) {}
 
     void feed(std::string_view batch, bool last) override {
         if (at_start_ && !batch.empty()) {
@@ -75,20 +88,21 @@ class ByteLines : public LineSink {
         }
         if (!pool_ && !last && workers_ > 1) {
             try {
-                pool_ = std::make_unique<BatchPool>(records_, rules_, encoding_, workers_);
+                pool_ = std::make_unique<BatchPool>(take_, rules_, encoding_, workers_);
             } catch (const std::system_error&) {
                 workers_ = 1;  // no threads to be had: parse here
             }
         }
-        if (pool_)
+        if (pool_) {
             pool_->add(batch);
-        else
-            parse_line_batch(records_, batch, rules_, encoding_, scratch_);
+        } else {
+            parse_line_batch(parsed_, batch, rules_, encoding_, scratch_);
+            hand_on();
+        }
     }
-    bool finish() override { return !pool_ || pool_->finish(); }
+    bool finish() override { return ok_ && (!pool_ || pool_->finish()); }
 
   private:
-    RecordList& records_;
     LineRules rules_;
     TextEncoding encoding_;
     unsigned workers_;
@@ -106,7 +120,8 @@ class Source {
         const std::size_t from_head = std::min(n, head_.size());
         std::memcpy(out, head_.data(), from_head);
         head_.remove_prefix(from_head);
-        return from_head + (from_head < n ? std::fread(out + from_head, 1, n - from_head, file_) : 0);
+        return from_head +
+               (from_head < n ? std::fread(out + from_head, 1, n - from_head, file_) : 0);
     }
     bool failed() const { return std::ferror(file_) != 0; }
 
@@ -181,10 +196,9 @@ unsigned reader_threads(const ReaderLimits& limits) {
 
 }  // namespace
 
-bool read_speedcam_stream(RecordList& records, std::FILE* file, TextEncoding encoding,
-                          InputFormat format, const AreaFilter& area,
-                          const ReaderLimits& limits) {
-    clear_records(records);
+bool read_speedcam_batches(std::FILE* file, TextEncoding encoding, InputFormat format,
+                           const AreaFilter& area, const RecordBatchSink& take,
+                           const ReaderLimits& limits) {
     try {
         LineRules rules{format, false, area};
         std::string head;
@@ -198,14 +212,21 @@ bool read_speedcam_stream(RecordList& records, std::FILE* file, TextEncoding enc
         }
         Source source(file, head);
         if (encoding == TextEncoding::Utf16) {
-            Utf16Lines lines(records, rules);
-            if (read_all_lines(source, lines, 2, limits)) return true;
-        } else {
-            ByteLines lines(records, rules, encoding, reader_threads(limits));
-            if (read_all_lines(source, lines, 1, limits)) return true;
+            Utf16Lines lines(take, rules);
+            return read_all_lines(source, lines, 2, limits);
         }
+        ByteLines lines(take, rules, encoding, reader_threads(limits));
+        return read_all_lines(source, lines, 1, limits);
     } catch (const std::bad_alloc&) {
+        return false;
     }
+}
+
+bool read_speedcam_stream(RecordList& records, std::FILE* file, TextEncoding encoding,
+                          InputFormat format, const AreaFilter& area, const ReaderLimits& limits) {
+    clear_records(records);
+    const RecordBatchSink join = [&](RecordList& batch) { return records.take(std::move(batch)); };
+    if (read_speedcam_batches(file, encoding, format, area, join, limits)) return true;
     // A read error or lack of memory: show nothing rather than part of the file.
     clear_records(records);
     return false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "area_filter.h"
@@ -30,3 +31,15 @@ struct ReaderLimits {
 bool read_speedcam_stream(RecordList& records, std::FILE* file, TextEncoding encoding,
                           InputFormat format, const AreaFilter& area = {},
                           const ReaderLimits& limits = {});
+
+// Receives the records of a file a batch at a time, in file order, on the reading thread;
+// false stops the reading, which then fails. The batch is emptied after the call, so a sink
+// that only looks at the records keeps no more than a few batches in memory.
+using RecordBatchSink = std::function<bool(RecordList& batch)>;
+
+// The same a batch of records at a time, for a caller that needs each record only once: the
+// records are handed to `take` in file order and never held all at once. False when the file
+// cannot be read, memory runs out or `take` refuses a batch.
+bool read_speedcam_batches(std::FILE* file, TextEncoding encoding, InputFormat format,
+                           const AreaFilter& area, const RecordBatchSink& take,
+                           const ReaderLimits& limits = {});

@@ -23,18 +23,23 @@ std::size_t next_size(std::size_t last, std::size_t first, std::size_t max) {
 
 const wchar_t* TextStore::add(std::wstring_view text) noexcept {
     const std::size_t need = text.size() + 1;
-    if (used_ + need > size_) {
-        const std::size_t size = std::max(need, next_size(size_, kFirstChunk, kMaxChunk));
+    if (chunks_.empty() || used_ + need > chunks_.back().size) {
         try {
             chunks_.reserve(chunks_.size() + 1);
-            chunks_.push_back(std::make_unique_for_overwrite<wchar_t[]>(size));
+            if (!spare_.empty() && spare_.back().size >= need) {
+                chunks_.push_back(std::move(spare_.back()));
+                spare_.pop_back();
+            } else {
+                const std::size_t last = chunks_.empty() ? 0 : chunks_.back().size;
+                const std::size_t size = std::max(need, next_size(last, kFirstChunk, kMaxChunk));
+                chunks_.push_back({std::make_unique_for_overwrite<wchar_t[]>(size), size});
+            }
         } catch (const std::bad_alloc&) {
             return nullptr;
         }
         used_ = 0;
-        size_ = size;
     }
-    wchar_t* kept = chunks_.back().get() + used_;
+    wchar_t* kept = chunks_.back().text.get() + used_;
     std::wmemcpy(kept, text.data(), text.size());
     kept[text.size()] = L'\0';
     used_ += need;
@@ -50,9 +55,20 @@ bool TextStore::take(TextStore&& other) noexcept {
     }
     for (auto& chunk : other.chunks_) chunks_.push_back(std::move(chunk));
     used_ = other.used_;
-    size_ = other.size_;
     other = TextStore();
     return true;
+}
+
+void TextStore::recycle() noexcept {
+    try {
+        spare_.reserve(spare_.size() + chunks_.size());
+    } catch (const std::bad_alloc&) {
+        clear();
+        return;
+    }
+    for (Chunk& chunk : chunks_) spare_.push_back(std::move(chunk));
+    chunks_.clear();
+    used_ = 0;
 }
 
 void RecordList::Free::operator()(SpeedcamRecord* records) const noexcept {
@@ -99,10 +115,16 @@ SpeedcamRecord* RecordList::append_zeroed() noexcept {
         } catch (const std::bad_alloc&) {
             return nullptr;
         }
-        auto* records = static_cast<SpeedcamRecord*>(std::malloc(capacity * sizeof(SpeedcamRecord)));
-        if (records == nullptr) return nullptr;
-        segments_.push_back({std::unique_ptr<SpeedcamRecord[], Free>(records), 0,
-                             static_cast<std::uint32_t>(capacity)});
+        if (!spare_.empty()) {
+            segments_.push_back(std::move(spare_.back()));
+            spare_.pop_back();
+        } else {
+            auto* records =
+                static_cast<SpeedcamRecord*>(std::malloc(capacity * sizeof(SpeedcamRecord)));
+            if (records == nullptr) return nullptr;
+            segments_.push_back({std::unique_ptr<SpeedcamRecord[], Free>(records), 0,
+                                 static_cast<std::uint32_t>(capacity)});
+        }
         ends_.push_back(count_);
     }
     tally_.reset();
@@ -160,6 +182,24 @@ bool RecordList::take(RecordList&& other) noexcept {
     count_ += other.count_;
     other.clear();
     return true;
+}
+
+void RecordList::recycle() noexcept {
+    try {
+        spare_.reserve(spare_.size() + segments_.size());
+    } catch (const std::bad_alloc&) {
+        clear();
+        return;
+    }
+    for (Segment& segment : segments_) {
+        segment.size = 0;
+        spare_.push_back(std::move(segment));
+    }
+    segments_.clear();
+    ends_.clear();
+    count_ = 0;
+    tally_.reset();
+    comments_.recycle();
 }
 
 void clear_records(RecordList& records) {

@@ -43,11 +43,17 @@ class TextStore {
     // stores unchanged, when memory ran out.
     bool take(TextStore&& other) noexcept;
     void clear() noexcept { *this = TextStore(); }
+    // Empties the store but keeps its chunks for the texts added next.
+    void recycle() noexcept;
 
   private:
-    std::vector<std::unique_ptr<wchar_t[]>> chunks_;
-    std::size_t used_ = 0;  // of the last chunk
-    std::size_t size_ = 0;  // of the last chunk
+    struct Chunk {
+        std::unique_ptr<wchar_t[]> text;
+        std::size_t size;
+    };
+    std::vector<Chunk> chunks_;
+    std::vector<Chunk> spare_;  // emptied chunks, the largest last
+    std::size_t used_ = 0;      // of the last chunk
 };
 
 // How many records of each type id a list holds, in the order the ids are first met.
@@ -107,6 +113,10 @@ class RecordList {
     // False, with both lists unchanged, when memory ran out.
     bool take(RecordList&& other) noexcept;
     void clear() noexcept { *this = RecordList(); }
+    // Empties the list but keeps its memory for the records appended next: a reader that lets
+    // each batch go after looking at it would otherwise touch fresh memory for every batch,
+    // which costs more than parsing it.
+    void recycle() noexcept;
 
   private:
     // Segments are taken from the heap uninitialised: a record is written only when it is
@@ -120,6 +130,7 @@ class RecordList {
         std::uint32_t capacity = 0;
     };
     std::vector<Segment> segments_;
+    std::vector<Segment> spare_;       // emptied segments, the largest last
     std::vector<std::uint32_t> ends_;  // the count of records up to the end of each segment
     std::uint32_t count_ = 0;
     TextStore comments_;
