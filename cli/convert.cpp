@@ -123,14 +123,14 @@ const char* encoding_name(TextEncoding e) {
     return e == TextEncoding::Utf16 ? "UTF-16" : e == TextEncoding::Ansi ? "ANSI" : "UTF-8";
 }
 
-void print_summary(const RecordList& records, CameraTypeList& types, const Options& o,
-                   std::FILE* out) {
+void print_summary(std::uint64_t objects, const TypeTally& tally, const ExportPlan& plan,
+                   CameraTypeList& types, const Options& o, std::FILE* out) {
     char line[128];
-    std::snprintf(line, sizeof line, ": %u objects (%s, %s, filter %s)\n",
-                  static_cast<unsigned>(records.size()), format_name(o.format),
+    std::snprintf(line, sizeof line, ": %llu objects (%s, %s, filter %s)\n",
+                  static_cast<unsigned long long>(objects), format_name(o.format),
                   encoding_name(o.encoding), o.area.on() ? "on" : "off");
     print(out, "Read " + quoted(o.input) + line);
-    const std::vector<TypeSummaryRow> rows = summarize_types(records, types);
+    const std::vector<TypeSummaryRow> rows = summarize_types(tally, types);
     if (!rows.empty()) print(out, "      ID    Objects  Export  Description\n");
     for (const TypeSummaryRow& row : rows) {
         std::snprintf(line, sizeof line, "%8d %10llu  %-6s  ", static_cast<int>(row.type->id),
@@ -138,7 +138,6 @@ void print_summary(const RecordList& records, CameraTypeList& types, const Optio
                       row.type->export_enabled ? "yes" : "no");
         print(out, line + to_utf8(row.type->description) + "\n");
     }
-    const ExportPlan plan = plan_export(records, types);
     std::snprintf(line, sizeof line, "To export: %u objects, %llu bytes of the 6 MB limit",
                   plan.objects, static_cast<unsigned long long>(plan.bytes));
     print(out, line);
@@ -180,14 +179,30 @@ int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_d
         print(err, "orvane-convert: warning: no camera types for " +
                        std::string(format_name(o.format)) + " in " + quoted(o.config) +
                        "; only the banner line is written\n");
-    RecordList records;
-    if (!read_speedcam_file(records, input, o.encoding, o.format, o.area)) {
+    // Each batch of records is counted and written as it is read and then let go: the
+    // converter needs every record only once, and a large file's time would otherwise go
+    // into the first touch of memory for all of its records.
+    const auto unreadable = [&] {
         print(err, "orvane-convert: cannot read input file " + quoted(o.input) + "\n");
         return kExitFailed;
-    }
-    print_summary(records, types, o, out);
+    };
+    const UniqueFile in = open_file(input, "rb");
+    if (!in) return unreadable();
+    CsvExport csv(types, output);
+    TypeTally tally;
+    std::uint64_t objects = 0;
+    const RecordBatchSink take = [&](RecordList& batch) {
+        objects += batch.size();
+        tally.add_all(batch.type_tally());
+        csv.add(batch);
+        return true;
+    };
+    if (!read_speedcam_batches(in.get(), o.encoding, o.format, o.area, take)) return unreadable();
+    ExportPlan plan = csv.written();
+    plan.exportable = static_cast<std::uint32_t>(exportable_records(tally, types));
+    print_summary(objects, tally, plan, types, o, out);
 
-    switch (export_speedcam_csv(records, types, output)) {
+    switch (csv.finish()) {
         case ExportResult::Complete:
             print(out, "Wrote " + quoted(o.output) + "\n");
             return kExitComplete;

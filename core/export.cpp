@@ -75,26 +75,31 @@ std::string_view speed_text(std::int32_t speed, char (&room)[16]) {
             static_cast<std::size_t>(std::to_chars(room, room + sizeof room, speed).ptr - room)};
 }
 
-// Lines are collected and written in large pieces.
+// Lines are collected and written in large pieces. Without a file, or once a write failed,
+// lines are only counted, so that the figures stay those of the whole export.
 class CsvWriter {
   public:
-    explicit CsvWriter(std::FILE* file) : file_(file) { pending_.reserve(kPiece + 4096); }
+    explicit CsvWriter(std::FILE* file) : file_(file), ok_(file != nullptr) {
+        pending_.reserve(kPiece + 4096);
+    }
 
     // The line being built; end it with end_line().
     std::string& line() { return pending_; }
     // The running count grows by the line's size plus one, as the head unit's size rule
     // has always been measured.
     void end_line() {
+        bytes_ += pending_.size() - line_start_;
         running_ += pending_.size() - line_start_ + 1;
         if (pending_.size() >= kPiece) flush();
         line_start_ = pending_.size();
     }
     void flush() {
-        ok_ = ok_ && std::fwrite(pending_.data(), 1, pending_.size(), file_) == pending_.size();
+        if (ok_) ok_ = std::fwrite(pending_.data(), 1, pending_.size(), file_) == pending_.size();
         pending_.clear();
         line_start_ = 0;
     }
     std::uint64_t running() const { return running_; }
+    std::uint64_t bytes() const { return bytes_; }
     bool ok() const { return ok_; }
 
   private:
@@ -103,67 +108,113 @@ class CsvWriter {
     std::string pending_;
     std::size_t line_start_ = 0;
     std::uint64_t running_ = 0;
-    bool ok_ = true;
+    std::uint64_t bytes_ = 0;
+    bool ok_;
 };
 
-// The banner and the lines of every record that has enabled types, until the cap.
-ExportResult write_lines(const RecordList& records, const CameraTypeList& types, std::uint64_t cap,
-                         CsvWriter& csv) {
-    ExportTypes enabled(types);
-    append_utf8(kExportBanner, csv.line());
-    csv.end_line();
-    ExportResult result = ExportResult::Complete;
-    records.for_each([&](const SpeedcamRecord& record) {
-        for (const std::size_t t : enabled.of(record.type_id)) {
-            const PreparedType& type = enabled[t];
-            std::string& line = csv.line();
-            append_field(line, record.x_text);
-            line.push_back(',');
-            append_field(line, record.y_text);
-            line.append(",\"").append(type.before);
-            if (type.has_speed) {
-                char room[16];
-                line.append(speed_text(record.speed_limit, room)).append(type.after);
-            }
-            line.append("\"\r\n");
-            csv.end_line();
+// The lines of one record, one for each enabled type of its id; false when it has none.
+bool write_record(const SpeedcamRecord& record, ExportTypes& enabled, CsvWriter& csv) {
+    const std::span<const std::size_t> matches = enabled.of(record.type_id);
+    for (const std::size_t t : matches) {
+        const PreparedType& type = enabled[t];
+        std::string& line = csv.line();
+        append_field(line, record.x_text);
+        line.push_back(',');
+        append_field(line, record.y_text);
+        line.append(",\"").append(type.before);
+        if (type.has_speed) {
+            char room[16];
+            line.append(speed_text(record.speed_limit, room)).append(type.after);
         }
-        // The cap is checked between records, so a record's lines always stay together.
-        if (csv.running() > cap) result = ExportResult::Capped;
-        return result == ExportResult::Complete && csv.ok();
-    });
-    csv.flush();
-    return result;
-}
-
-// The export goes to a new file beside the old one, which replaces the old one only once it
-// is whole on the device: a full stick or a pulled one leaves the last good list as it was.
-// A device or pipe given as the path is written directly.
-ExportResult write_csv(const RecordList& records, const CameraTypeList& types,
-                       const std::wstring& path, std::uint64_t cap) {
-    const bool direct = file_kind(path) == FileKind::Other;
-    const std::wstring target = direct ? path : path + L".orvane-new";
-    TempFile temp(direct ? std::wstring() : target);  // removed unless it replaces the old file
-    UniqueFile file = open_file(target, "wb");
-    if (!file) return ExportResult::Failed;
-    CsvWriter csv(file.get());
-    const ExportResult result = write_lines(records, types, cap, csv);
-    // A full disk or a pulled stick must not be reported as success.
-    const bool flushed = csv.ok() && flush_to_device(file.get());
-    if (!close_file(std::move(file)) || !flushed) return ExportResult::Failed;
-    if (!direct && !temp.replace(path)) return ExportResult::Failed;
-    return result;
+        line.append("\"\r\n");
+        csv.end_line();
+    }
+    return !matches.empty();
 }
 
 }  // namespace
 
-ExportResult export_speedcam_csv(const RecordList& records, const CameraTypeList& types,
-                                 const std::wstring& path, std::uint64_t cap) {
+// The export goes to a new file beside the old one, which replaces the old one only once it
+// is whole on the device: a full stick or a pulled one leaves the last good list as it was.
+// A device or pipe given as the path is written directly.
+struct CsvExport::State {
+    State(const CameraTypeList& types, const std::wstring& target, std::uint64_t limit)
+        : enabled(types),
+          path(target),
+          direct(file_kind(target) == FileKind::Other),
+          temp(direct ? std::wstring() : target + L".orvane-new"),
+          file(open_file(direct ? target : target + L".orvane-new", "wb")),
+          csv(file.get()),
+          cap(limit) {}
+    ExportTypes enabled;
+    std::wstring path;
+    bool direct;
+    TempFile temp;  // removed unless it replaces the old file
+    UniqueFile file;
+    CsvWriter csv;
+    std::uint64_t cap;
+    std::uint32_t objects = 0;
+    ExportResult result = ExportResult::Complete;
+    bool failed = false;
+};
+
+CsvExport::CsvExport(const CameraTypeList& types, const std::wstring& path, std::uint64_t cap) {
     try {
-        return write_csv(records, types, path, cap);
+        state_ = std::make_unique<State>(types, path, cap);
+        append_utf8(kExportBanner, state_->csv.line());
+        state_->csv.end_line();
+    } catch (const std::bad_alloc&) {
+        state_.reset();
+    }
+}
+
+CsvExport::~CsvExport() = default;
+
+bool CsvExport::add(const RecordList& records) noexcept {
+    if (!writing()) return false;
+    State& s = *state_;
+    try {
+        records.for_each([&](const SpeedcamRecord& record) {
+            if (write_record(record, s.enabled, s.csv)) ++s.objects;
+            // The cap is checked between records, so a record's lines always stay together.
+            if (s.csv.running() > s.cap) s.result = ExportResult::Capped;
+            return writing();
+        });
+    } catch (const std::bad_alloc&) {
+        s.failed = true;
+    }
+    return writing();
+}
+
+bool CsvExport::writing() const {
+    return state_ && !state_->failed && state_->result == ExportResult::Complete;
+}
+
+ExportPlan CsvExport::written() const {
+    if (!state_) return {0, 0, 0, ExportResult::Failed};
+    return {state_->csv.bytes(), state_->objects, state_->objects, state_->result};
+}
+
+ExportResult CsvExport::finish() noexcept {
+    if (!state_ || !state_->file || state_->failed) return ExportResult::Failed;
+    State& s = *state_;
+    try {
+        s.csv.flush();
+        // A full disk or a pulled stick must not be reported as success.
+        const bool flushed = s.csv.ok() && flush_to_device(s.file.get());
+        if (!close_file(std::move(s.file)) || !flushed) return ExportResult::Failed;
+        if (!s.direct && !s.temp.replace(s.path)) return ExportResult::Failed;
     } catch (const std::bad_alloc&) {
         return ExportResult::Failed;
     }
+    return s.result;
+}
+
+ExportResult export_speedcam_csv(const RecordList& records, const CameraTypeList& types,
+                                 const std::wstring& path, std::uint64_t cap) {
+    CsvExport csv(types, path, cap);
+    csv.add(records);
+    return csv.finish();
 }
 
 namespace {
@@ -182,6 +233,13 @@ ExportShare share_of(const SpeedcamRecord& record, ExportTypes& enabled) {
         ++share.lines;
     }
     return share;
+}
+
+std::uint64_t exportable_in(const TypeTally& tally, ExportTypes& enabled) {
+    std::uint64_t exportable = 0;
+    for (const TypeTally::Count& type : tally.counts())
+        if (!enabled.of(type.id).empty()) exportable += type.records;
+    return exportable;
 }
 
 // Counts the shares of the records in file order by the export's rules.
@@ -241,14 +299,14 @@ ExportPlan plan_export(const RecordList& records, const CameraTypeList& types, s
         });
         // Past the cap only the number of records with lines is left, which the tally of
         // types gives without walking the rest of the records.
-        if (counter.capped()) {
-            std::uint64_t exportable = 0;
-            for (const TypeTally::Count& type : records.type_tally().counts())
-                if (!enabled.of(type.id).empty()) exportable += type.records;
-            counter.set_exportable(exportable);
-        }
+        if (counter.capped()) counter.set_exportable(exportable_in(records.type_tally(), enabled));
         return counter.plan();
     } catch (const std::bad_alloc&) {
         return {0, 0, 0, ExportResult::Failed};
     }
+}
+
+std::uint64_t exportable_records(const TypeTally& tally, const CameraTypeList& types) {
+    ExportTypes enabled(types);
+    return exportable_in(tally, enabled);
 }

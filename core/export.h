@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,13 +27,40 @@ ExportResult export_speedcam_csv(const RecordList& records, const CameraTypeList
 
 // What the export of the records would write, counted by the same rules, without writing.
 struct ExportPlan {
-    std::uint64_t bytes;      // the size of the file
-    std::uint32_t objects;    // records with lines in the file
+    std::uint64_t bytes;       // the size of the file
+    std::uint32_t objects;     // records with lines in the file
     std::uint32_t exportable;  // records whose type is exported, within the cap or beyond it
-    ExportResult result;      // Complete, or Capped when the file would be cut; Failed: no memory
+    ExportResult result;       // Complete, or Capped when the file would be cut; Failed: no memory
 };
 ExportPlan plan_export(const RecordList& records, const CameraTypeList& types,
                        std::uint64_t cap = kExportSizeCap);
+// The records of the tally whose type is exported, within the cap or beyond it.
+std::uint64_t exportable_records(const TypeTally& tally, const CameraTypeList& types);
+
+// The same export for records that arrive a batch at a time, in file order. Nothing replaces
+// the old file before finish(); an export that is never finished leaves it as it was.
+class CsvExport {
+  public:
+    // Opens the new file and writes the banner; a failure shows in finish().
+    CsvExport(const CameraTypeList& types, const std::wstring& path,
+              std::uint64_t cap = kExportSizeCap);
+    ~CsvExport();
+    CsvExport(const CsvExport&) = delete;
+    CsvExport& operator=(const CsvExport&) = delete;
+    // Writes the lines of the records; false once the cap is reached or memory ran out. After
+    // a failed write the lines are still counted.
+    bool add(const RecordList& records) noexcept;
+    // The bytes and objects of the lines so far, as plan_export counts them; `exportable`
+    // counts only these objects.
+    ExportPlan written() const;
+    // Makes the file whole on the device and puts it in place of the old one.
+    ExportResult finish() noexcept;
+
+  private:
+    bool writing() const;
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // What each record adds to the export: the bytes and the number of its lines, none when no
 // enabled type carries its id. A view over a subset of the records (a rectangle on the map)

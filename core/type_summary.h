@@ -14,3 +14,5 @@ struct TypeSummaryRow {
 // One row per distinct type_id that has an entry in the type table, in the order the ids
 // are first met in the records. Records whose type has no entry are not summarised.
 std::vector<TypeSummaryRow> summarize_types(const RecordList& records, CameraTypeList& types);
+// The same from the tally of records that are no longer held.
+std::vector<TypeSummaryRow> summarize_types(const TypeTally& tally, CameraTypeList& types);

@@ -3,9 +3,12 @@
 
 #include <filesystem>
 
+#include "camera_types.h"
 #include "codepage.h"
 #include "convert.h"
+#include "export.h"
 #include "file_io.h"
+#include "reader.h"
 #include "test_support.h"
 
 namespace {
@@ -102,6 +105,21 @@ TEST(Converter, ExitCodesAndMessagesNameTheProblem) {
         EXPECT_TRUE(code != kExitFailed || !std::filesystem::exists(dir.path() / "x.csv"))
             << message;
     }
+    // The big file reaches the converter's export a batch at a time: the same bytes and
+    // figures as the export of the whole list that the window holds.
+    RecordList all;
+    CameraTypeList types;
+    load_camera_types(types, config, InputFormat::Navitel);
+    ASSERT_TRUE(
+        read_speedcam_file(all, dir.file("big.txt"), TextEncoding::Utf8, InputFormat::Navitel));
+    ASSERT_EQ(export_speedcam_csv(all, types, dir.file("whole.csv")), ExportResult::Capped);
+    const ExportPlan plan = plan_export(all, types);
+    const Outcome run = convert({L"--config", config, L"-o", output, dir.file("big.txt")});
+    EXPECT_SAME_BYTES(test::read_bytes(dir.file("whole.csv")), test::read_bytes(output));
+    EXPECT_TRUE(has(run.out, "To export: " + std::to_string(plan.objects) + " objects, " +
+                                 std::to_string(plan.bytes) + " bytes of the 6 MB limit (cut " +
+                                 "there: " + std::to_string(plan.exportable - plan.objects)))
+        << run.out;
 }
 
 }  // namespace
