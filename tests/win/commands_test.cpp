@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "camera_types.h"
@@ -35,7 +36,9 @@ class CommandsTest : public testing::Test {
         objects_ = GetDlgItem(window_, IDC_OBJECT_LIST);
         types_ = GetDlgItem(window_, IDC_TYPE_LIST);
     }
-    void TearDown() override { DestroyWindow(window_); }
+    void TearDown() override {
+        if (window_ != nullptr) DestroyWindow(window_);
+    }
 
     std::wstring write(const char* name, std::string_view bytes) {
         test::write_bytes(dir_.file(name), bytes);
@@ -46,14 +49,14 @@ class CommandsTest : public testing::Test {
     std::wstring with_box(const std::function<void()>& action, int button = IDOK,
                           const std::function<void(HWND)>& act = nullptr) {
         std::wstring seen;
-        wintest::while_running(
-            [&] { return wintest::owned_by(window_); },
-            [&](HWND box) {
-                seen = window_text(box) + L": " + window_text(GetDlgItem(box, 0xFFFF));
-                if (act) act(box);
-                PostMessageW(box, WM_COMMAND, button, 0);
-            },
-            action);
+        wintest::while_running([&] { return wintest::owned_by(window_); },
+                               [&](HWND box) {
+                                   seen = window_text(box) + L": " +
+                                          window_text(GetDlgItem(box, 0xFFFF));
+                                   if (act) act(box);
+                                   PostMessageW(box, WM_COMMAND, button, 0);
+                               },
+                               action);
         return seen;
     }
     void open(InputFormat format, const std::wstring& path) {
@@ -124,7 +127,8 @@ TEST_F(CommandsTest, FilesFillBothListsAndTheStatusBarFitsItsTexts) {
         RECT r = {};
         SendMessageW(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&r));
         SIZE text = {};
-        GetTextExtentPoint32W(dc, status(part).c_str(), static_cast<int>(status(part).size()), &text);
+        GetTextExtentPoint32W(dc, status(part).c_str(), static_cast<int>(status(part).size()),
+                              &text);
         EXPECT_GT(r.right - r.left, text.cx + 4) << part;
         EXPECT_GE(r.right - r.left, part == 1 ? 150 : 198) << part;
     }
@@ -151,8 +155,10 @@ TEST_F(CommandsTest, RecordsOfMissingAndRepeatedTypes) {
     load_camera_types(state_.types, config_, InputFormat::Navitel);
     const std::string header = "IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION\n";
     const std::tuple<const char*, std::string, int, Rows> cases[] = {
-        {"five_seven.txt", header + "1,37.1,55.1,5,60,1,0\n2,37.2,55.2,7,40,1,0\n3,37.3,55.3,5,9,1,0\n",
-         3, {L"x|5|2|Five|F", L"-|7|1|Seven|S"}},
+        {"five_seven.txt",
+         header + "1,37.1,55.1,5,60,1,0\n2,37.2,55.2,7,40,1,0\n3,37.3,55.3,5,9,1,0\n",
+         3,
+         {L"x|5|2|Five|F", L"-|7|1|Seven|S"}},
         {"unknown.txt", header + "1,37.1,55.1,8,60,1,0\n2,37.2,55.2,9,40,1,0\n", 2, {}},
         {"empty.txt", "", 0, {}},
     };
@@ -167,11 +173,13 @@ TEST_F(CommandsTest, RecordsOfMissingAndRepeatedTypes) {
 // A file that cannot be read after a good one: the user is told, the lists are empty, and
 // the status bar shows what is true, not the earlier file.
 TEST_F(CommandsTest, FailedReadIsToldAndShownAsIs) {
-    const std::wstring path = write("good.txt", test::read_bytes(test::data_path("navitel_lf.txt")));
+    const std::wstring path =
+        write("good.txt", test::read_bytes(test::data_path("navitel_lf.txt")));
     open(InputFormat::Navitel, path);
     ASSERT_EQ(rows(objects_), 5);
     DeleteFileW(path.c_str());
-    const std::wstring told = with_box([&] { SendMessageW(window_, WM_COMMAND, IDC_ENCODING_ANSI, 0); });
+    const std::wstring told =
+        with_box([&] { SendMessageW(window_, WM_COMMAND, IDC_ENCODING_ANSI, 0); });
     EXPECT_EQ(told, L"Error: Не удалось прочитать файл " + path);
     EXPECT_EQ((std::pair{rows(objects_), rows(types_)}), (std::pair{0, 0}));
     EXPECT_EQ((Rows{status(0), status(1), status(2)}),
@@ -215,13 +223,14 @@ TEST_F(CommandsTest, ElementEditorChangesOnlyTheMessage) {
     // and whether the first two can be changed.
     const auto edit = [&](const std::wstring& text, int button) {
         std::wstring shown;
-        with_box([&] { click(types_, 1, 40, WM_LBUTTONDBLCLK); }, button, [&](HWND editor) {
-            for (int id : {IDC_ELEMENT_ID, IDC_ELEMENT_DESC, IDC_ELEMENT_FORMAT})
-                shown += window_text(GetDlgItem(editor, id)) + L"|";
-            for (int id : {IDC_ELEMENT_ID, IDC_ELEMENT_DESC})
-                shown += IsWindowEnabled(GetDlgItem(editor, id)) ? L"on" : L"off";
-            SetDlgItemTextW(editor, IDC_ELEMENT_FORMAT, text.c_str());
-        });
+        with_box([&] { click(types_, 1, 40, WM_LBUTTONDBLCLK); }, button,
+                 [&](HWND editor) {
+                     for (int id : {IDC_ELEMENT_ID, IDC_ELEMENT_DESC, IDC_ELEMENT_FORMAT})
+                         shown += window_text(GetDlgItem(editor, id)) + L"|";
+                     for (int id : {IDC_ELEMENT_ID, IDC_ELEMENT_DESC})
+                         shown += IsWindowEnabled(GetDlgItem(editor, id)) ? L"on" : L"off";
+                     SetDlgItemTextW(editor, IDC_ELEMENT_FORMAT, text.c_str());
+                 });
         return shown;
     };
     EXPECT_EQ(edit(L"Внимание, светофор %SPEED%", IDOK), L"2|Светофор|Светофор %SPEED%|offoff");
@@ -238,14 +247,15 @@ TEST_F(CommandsTest, FilterDialogStoresWhatWasTypedAndReloads) {
     // Types into the four edits and returns what they showed.
     const auto filter = [&](std::vector<const wchar_t*> typed, int button) {
         std::wstring shown;
-        with_box([&] { SendMessageW(window_, WM_COMMAND, IDM_FILTER, 0); }, button, [&](HWND d) {
-            const int edits[] = {IDC_FILTER_WEST, IDC_FILTER_NORTH, IDC_FILTER_EAST,
-                                 IDC_FILTER_SOUTH};
-            for (int i = 0; i < 4; ++i) {
-                shown += window_text(GetDlgItem(d, edits[i])) + L" ";
-                SetDlgItemTextW(d, edits[i], typed[i]);
-            }
-        });
+        with_box([&] { SendMessageW(window_, WM_COMMAND, IDM_FILTER, 0); }, button,
+                 [&](HWND d) {
+                     const int edits[] = {IDC_FILTER_WEST, IDC_FILTER_NORTH, IDC_FILTER_EAST,
+                                          IDC_FILTER_SOUTH};
+                     for (int i = 0; i < 4; ++i) {
+                         shown += window_text(GetDlgItem(d, edits[i])) + L" ";
+                         SetDlgItemTextW(d, edits[i], typed[i]);
+                     }
+                 });
         return shown;
     };
     EXPECT_EQ(filter({L"37.3", L"55.9", L"37.9", L"55,5"}, IDOK),
@@ -255,7 +265,8 @@ TEST_F(CommandsTest, FilterDialogStoresWhatWasTypedAndReloads) {
               (std::array{37.3, 55.9, 37.9, 55.0}));
     EXPECT_EQ(rows(objects_), 4) << "St Petersburg is outside";
     EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)");
-    EXPECT_EQ(filter({L"0", L"0", L"0", L"0"}, IDCANCEL), L"37.300000 55.900000 37.900000 55.000000 ");
+    EXPECT_EQ(filter({L"0", L"0", L"0", L"0"}, IDCANCEL),
+              L"37.300000 55.900000 37.900000 55.000000 ");
     EXPECT_EQ(area.east, 37.9);
     filter({L"37.3", L"55.9", L"0", L"55.5"}, IDOK);
     EXPECT_EQ(status(2), L"Объектов: 5 (Фильтр: Откл)");
@@ -281,6 +292,17 @@ TEST_F(CommandsTest, DialectSwitchSavesTheOldTableBeforeLoadingTheNew) {
     EXPECT_EQ(cell(types_, 0, 4), L"Navitel changed");
 }
 
+// A table that cannot be saved is told, at the switch and at close, and the file still opens.
+TEST_F(CommandsTest, FailedSaveOfTheTypesIsTold) {
+    open(InputFormat::Navitel, test::data_path("navitel_lf.txt"));
+    state_.type_config_path = dir_.file("no folder\\Config.txt");
+    const std::wstring told =
+        L"Error: Не удалось сохранить типы камер в файл " + state_.type_config_path;
+    EXPECT_EQ(with_box([&] { open(InputFormat::Igo, test::data_path("igo_indexed.txt")); }), told);
+    EXPECT_EQ(rows(objects_), 3);
+    EXPECT_EQ(with_box([&] { DestroyWindow(std::exchange(window_, nullptr)); }), told);
+}
+
 TEST_F(CommandsTest, ExportWritesTheGoldenFileAndReportsEachResult) {
     open(InputFormat::Navitel, test::data_path("navitel_lf.txt"));
     const std::wstring out = dir_.file("speedcam.csv");
@@ -291,7 +313,8 @@ TEST_F(CommandsTest, ExportWritesTheGoldenFileAndReportsEachResult) {
               L"Error: Во время экспорта произошли ошибки.");
     // Past 6 MB the file is cut and the user is told to narrow the area.
     std::string big = "IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION\n";
-    for (int i = 0; i < 40000; ++i) big += "1,3" + std::string(30, '7') + ",5" + std::string(30, '5') + ",1,60,1,90\n";
+    for (int i = 0; i < 40000; ++i)
+        big += "1,3" + std::string(30, '7') + ",5" + std::string(30, '5') + ",1,60,1,90\n";
     open(InputFormat::Navitel, write("big.txt", big));
     const std::wstring capped = with_box([&] { export_and_report(window_, out); });
     EXPECT_TRUE(capped.starts_with(L"OK: Экспорт завершен, но")) << wintest::units(capped);
@@ -307,34 +330,41 @@ TEST_F(CommandsTest, MapRectangleIsTheFilterThatTypingItsCornersGives) {
     };
     // Drawn with the left button from the middle of the map, which is fitted to all five, to
     // its bottom-right corner: Moscow, not St Petersburg at the top left.
-    EXPECT_EQ(map(IDOK, [&](HWND d) {
-                  RECT r, line;
-                  GetClientRect(d, &r);
-                  GetWindowRect(GetDlgItem(d, IDC_MAP_STATUS), &line);
-                  MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&line), 2);
-                  const LPARAM from = MAKELPARAM(r.right / 2, line.top / 2);
-                  const LPARAM to = MAKELPARAM(r.right - 4, line.top - 8);
-                  SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, from);
-                  SendMessageW(d, WM_MOUSEMOVE, MK_LBUTTON, to);
-                  while_drawing = window_text(GetDlgItem(d, IDC_MAP_STATUS));
-                  SendMessageW(d, WM_LBUTTONUP, 0, to);
-              }).substr(0, 16),
+    EXPECT_EQ(map(IDOK,
+                  [&](HWND d) {
+                      RECT r, line;
+                      GetClientRect(d, &r);
+                      GetWindowRect(GetDlgItem(d, IDC_MAP_STATUS), &line);
+                      MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&line), 2);
+                      const LPARAM from = MAKELPARAM(r.right / 2, line.top / 2);
+                      const LPARAM to = MAKELPARAM(r.right - 4, line.top - 8);
+                      SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, from);
+                      SendMessageW(d, WM_MOUSEMOVE, MK_LBUTTON, to);
+                      while_drawing = window_text(GetDlgItem(d, IDC_MAP_STATUS));
+                      SendMessageW(d, WM_LBUTTONUP, 0, to);
+                  })
+                  .substr(0, 16),
               L"Карта объектов: ");
     const AreaFilter drawn = state_.filter.area;
     ASSERT_TRUE(drawn.on());
     int inside = 0;
-    for (const auto& [x, y] : {std::pair{37.61755, 55.75222}, {37.58934, 55.73412},
-                               {30.31413, 59.93863}, {37.62001, 55.75001}, {37.70012, 55.80034}})
+    for (const auto& [x, y] : {std::pair{37.61755, 55.75222},
+                               {37.58934, 55.73412},
+                               {30.31413, 59.93863},
+                               {37.62001, 55.75001},
+                               {37.70012, 55.80034}})
         inside += drawn.contains(x, y);
     EXPECT_EQ(rows(objects_), inside) << "the file is read again with the drawn area";
     EXPECT_EQ(inside, 4);
     EXPECT_NE(while_drawing.find(L"В прямоугольнике: "), std::wstring::npos) << while_drawing;
 
     // The filter dialog shows the corners; typing them in again gives the same filter.
-    with_box([&] { SendMessageW(window_, WM_COMMAND, IDM_FILTER, 0); }, IDOK, [&](HWND d) {
-        for (const int id : {IDC_FILTER_WEST, IDC_FILTER_NORTH, IDC_FILTER_EAST, IDC_FILTER_SOUTH})
-            SetDlgItemTextW(d, id, window_text(GetDlgItem(d, id)).c_str());
-    });
+    with_box([&] { SendMessageW(window_, WM_COMMAND, IDM_FILTER, 0); }, IDOK,
+             [&](HWND d) {
+                 for (const int id :
+                      {IDC_FILTER_WEST, IDC_FILTER_NORTH, IDC_FILTER_EAST, IDC_FILTER_SOUTH})
+                     SetDlgItemTextW(d, id, window_text(GetDlgItem(d, id)).c_str());
+             });
     const AreaFilter& now = state_.filter.area;
     EXPECT_EQ((std::array{now.west, now.north, now.east, now.south}),
               (std::array{drawn.west, drawn.north, drawn.east, drawn.south}));
