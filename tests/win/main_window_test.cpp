@@ -55,32 +55,25 @@ class MainWindowTest : public testing::Test {
         test::write_bytes(dir_.file(name), bytes);
         return dir_.file(name);
     }
-    // Runs the action and returns the title and text of the dialog or message box it opens,
-    // closed with `button`; `act`, when given, works on the dialog first.
+    // Runs the action, and in the dialog or message box it opens reads these edits ("-" after
+    // a disabled one), types the given texts into them, lets `act` work, and closes it with
+    // `button`. Returns its title, its text and what the edits showed.
     std::wstring with_box(const std::function<void()>& action, int button = IDOK,
+                          std::vector<std::pair<int, const wchar_t*>> edits = {},
                           const std::function<void(HWND)>& act = nullptr) {
         std::wstring seen;
         const auto answer = [&](HWND box) {
             seen = window_text(box) + L": " + window_text(GetDlgItem(box, 0xFFFF));
+            for (auto [id, text] : edits) {
+                const HWND edit = GetDlgItem(box, id);
+                seen += L"|" + window_text(edit) + (IsWindowEnabled(edit) ? L"" : L"-");
+                if (text) SetWindowTextW(edit, text);
+            }
             if (act) act(box);
             PostMessageW(box, WM_COMMAND, button, 0);
         };
         wintest::while_running([&] { return wintest::owned_by(window_); }, answer, action);
         return seen;
-    }
-    // Runs the action; in the dialog it opens, reads these edits ("-" after a disabled one),
-    // types the given texts into them and closes it with `button`.
-    std::wstring fill(const std::function<void()>& action,
-                      std::vector<std::pair<int, const wchar_t*>> edits, int button = IDOK) {
-        std::wstring shown;
-        with_box(action, button, [&](HWND d) {
-            for (auto [id, text] : edits) {
-                shown += window_text(GetDlgItem(d, id)) +
-                         (IsWindowEnabled(GetDlgItem(d, id)) ? L"|" : L"-|");
-                if (text) SetDlgItemTextW(d, id, text);
-            }
-        });
-        return shown;
     }
     std::function<void()> command(WORD id) {
         return [this, id] { SendMessageW(window_, WM_COMMAND, id, 0); };
@@ -123,9 +116,8 @@ TEST_F(MainWindowTest, TextsColumnsAndWhatCloseStores) {
     // item), then the headers, whose widths are the saved ones (-1: the control's own).
     std::wstring shown = window_text(window_);
     for (int id : {IDC_OBJECT_GROUP, IDC_TYPE_GROUP, IDC_ENCODING_UTF16, IDC_ENCODING_UTF8,
-                   IDC_ENCODING_ANSI})
+                   IDC_ENCODING_ANSI, IDC_STATUS_BAR})
         shown += L"|" + window_text(GetDlgItem(window_, id));
-    shown += L"|" + status(0);
     const std::function<void(HMENU)> walk = [&](HMENU menu) {
         for (int i = 0; i < GetMenuItemCount(menu); ++i) {
             wchar_t name[128] = {};
@@ -146,16 +138,16 @@ TEST_F(MainWindowTest, TextsColumnsAndWhatCloseStores) {
             shown += L"|" + std::wstring(name);
             widths.push_back(ListView_GetColumnWidth(list, c));
         }
+    for (int id : {IDC_OBJECT_HINT, IDC_TYPE_HINT}) shown += window_text(GetDlgItem(window_, id));
     EXPECT_EQ(shown,
               L"Orvane|Содержимое файла Speedcam||UTF-16|UTF-8|ANSI|Для начала откройте файл "
               L"speedcam|Файл|Открыть SpeedCam|Формат Navitel|Формат IGO||Экспорт для Nissan "
               L"Connect|Сохранить как...|Подготовить съемный диск...||Выход|Инструменты|Настройка "
               L"фильтра|Карта объектов|Справка|О программе...|Координаты|Тип|Лимит "
-              L"скорости|Комментарий|#|Тип|Количество|Описание|Формат сообщения");
+              L"скорости|Комментарий|#|Тип|Количество|Описание|Формат сообщения" +
+                  wintest::text_of(state_, IDS_OBJECT_HINT) +
+                  wintest::text_of(state_, IDS_TYPE_HINT));
     EXPECT_EQ(widths, (std::vector{150, widths[1], 100, 77, 30, 50, 50, 200, 200}));
-    EXPECT_EQ(window_text(GetDlgItem(window_, IDC_OBJECT_HINT)) +
-                  window_text(GetDlgItem(window_, IDC_TYPE_HINT)),
-              wintest::text_of(state_, IDS_OBJECT_HINT) + wintest::text_of(state_, IDS_TYPE_HINT));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, IDC_ENCODING_UTF16)));
     EXPECT_EQ(SendDlgItemMessageW(window_, IDC_ENCODING_UTF8, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
@@ -211,12 +203,10 @@ TEST_F(MainWindowTest, AnchoringNeverBelowTheTemplateAndPlacement) {
     const long wide = cx + 101, left = mid_x - wide / 2, x = mid_x - cx / 2, y = mid_y - cy / 2;
     const std::tuple<const char*, Rect, Rect> cases[] = {
         {"no settings", {0, 0, 0, 0}, {0, 0, cx, cy}},
-        {"left -500 is centred",
-         {-500, 40, -500 + wide, 90 + cy},
-         {left, 40, left + wide, 90 + cy}},
-        {"left -499 is kept", {-499, 40, -499 + cx, 40 + cy}, {-499, 40, -499 + cx, 40 + cy}},
-        {"smaller than the template", {100, 60, 110, 70}, {100, 60, 100 + cx, 60 + cy}},
-        {"parked by minimising", {-32000, -32000, -31840, -31972}, {x, y, x + cx, y + cy}},
+        {"-500 centred", {-500, 40, -500 + wide, 90 + cy}, {left, 40, left + wide, 90 + cy}},
+        {"-499 kept", {-499, 40, -499 + cx, 40 + cy}, {-499, 40, -499 + cx, 40 + cy}},
+        {"too small", {100, 60, 110, 70}, {100, 60, 100 + cx, 60 + cy}},
+        {"minimised", {-32000, -32000, -31840, -31972}, {x, y, x + cx, y + cy}},
     };
     for (const auto& [name, saved, expected] : cases) {
         std::copy(saved.begin(), saved.end(), state_.window_rect);
@@ -231,12 +221,12 @@ TEST_F(MainWindowTest, EscapeCloseBoxAndExitEndTheRun) {
                                    {WM_COMMAND, IDCANCEL},
                                    {WM_CLOSE, 0},
                                    {WM_KEYDOWN, VK_ESCAPE}}) {
-        EXPECT_TRUE(wintest::while_running([] { return wintest::dialog_titled(L"Orvane"); },
-                                           [&](HWND w) {
-                                               PostMessageW(message == WM_KEYDOWN ? GetFocus() : w,
-                                                            message, wparam, 0);
-                                           },
-                                           [&] { run_main_window(state_); }))
+        const auto end = [&](HWND w) {
+            PostMessageW(message == WM_KEYDOWN ? GetFocus() : w, message, wparam, 0);
+        };
+        const auto run = [&] { run_main_window(state_); };
+        EXPECT_TRUE(
+            wintest::while_running([] { return wintest::dialog_titled(L"Orvane"); }, end, run))
             << message;
     }
 }
@@ -249,40 +239,39 @@ TEST_F(MainWindowTest, FilesFillBothListsAndTheStatusBarFitsItsTexts) {
     open();
     const std::string head = "IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION\n";
     const std::wstring missing = dir_.file("missing.txt"), cannot = L"Не удалось прочитать файл ";
-    const std::tuple<InputFormat, std::wstring, Rows, Rows, std::wstring> cases[] = {
-        {InputFormat::Navitel,
-         test::data_path("navitel_lf.txt"),
+    const std::tuple<std::wstring, Rows, Rows> cases[] = {
+        {test::data_path("navitel_lf.txt"),
          {L"37.61755, 55.75222|1|60|Камера на Тверской", L"37.58934, 55.73412|2|40|",
           L"30.31413, 59.93863|4|90|Средняя скорость «КАД»",
           L"37.62001, 55.75001|101|60|// ограничение", L"37.70012, 55.80034|1|60|"},
          {L"x|1|2|Стационарная камера|Камера %SPEED% км/ч", L"-|2|1|Светофор|Светофор %SPEED%",
           L"x|4|1|Средняя скорость|Средняя \"%SPEED%\" и снова %SPEED%",
-          L"x|101|1|Ограничение скорости|Ограничение"},
-         L"Navitel (UTF-8)|Объектов: 5"},
-        {InputFormat::Navitel,
-         write("unknown.txt", head + "1,37.1,55.1,8,60,1,0\n2,37.2,55.2,2,40,1,0\n"),
+          L"x|101|1|Ограничение скорости|Ограничение"}},
+        {write("unknown.txt", head + "1,37.1,55.1,8,60,1,0\n2,37.2,55.2,2,40,1,0\n"),
          {L"37.1, 55.1|8|60|", L"37.2, 55.2|2|40|"},
-         {L"-|2|1|Светофор|Светофор %SPEED%"},
-         L"Navitel (UTF-8)|Объектов: 2"},
-        {InputFormat::Navitel, write("empty.txt", ""), {}, {}, L"Navitel (UTF-8)|Объектов: 0"},
-        {InputFormat::Igo,
-         test::data_path("igo_indexed.txt"),
+         {L"-|2|1|Светофор|Светофор %SPEED%"}},
+        {write("empty.txt", ""), {}, {}},
+        {test::data_path("igo_indexed.txt"),
          {L"39.0747753, 51.7134321|192|40|", L"39.1800000, 51.6600000|68|60|",
           L"37.6000000, 55.7000000|227|80|"},
          {L"x|192|1|Стационарная камера|Камера %SPEED%", L"x|68|1|Красный свет|Красный свет",
-          L"x|227|1|Участок без сообщения|"},
-         L"IGO (UTF-8)|Объектов: 3"},
-        {InputFormat::Navitel, missing, {}, {}, L"Navitel (UTF-8)|Объектов: 0"},
+          L"x|227|1|Участок без сообщения|"}},
+        {missing, {}, {}},
     };
     const HWND bar = GetDlgItem(window_, IDC_STATUS_BAR);
     const HDC dc = GetDC(bar);
     SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
-    for (const auto& [format, path, objects, types, status_text] : cases) {
+    for (const auto& [path, objects, types] : cases) {
         SCOPED_TRACE(testing::Message() << path);
+        const bool igo = path.ends_with(L"igo_indexed.txt");
         const std::wstring file = path == missing ? cannot + path : L"Файл: " + path + L" загружен";
-        EXPECT_EQ(with_box([&] { read(format, path); }), path == missing ? L"Error: " + file : L"");
+        const auto opened =
+            with_box([&] { read(igo ? InputFormat::Igo : InputFormat::Navitel, path); });
+        EXPECT_EQ(opened, path == missing ? L"Error: " + file : L"");
         EXPECT_EQ((std::pair{table(objects_), table(types_)}), (std::pair{objects, types}));
-        EXPECT_EQ(status(0, 2), file + L"|Тип: Формат " + status_text + L" (Фильтр: Откл)");
+        EXPECT_EQ(status(0, 2), file + (igo ? L"|Тип: Формат IGO" : L"|Тип: Формат Navitel") +
+                                    L" (UTF-8)|Объектов: " + std::to_wstring(objects.size()) +
+                                    L" (Фильтр: Откл)");
         // Parts 1 and 2 are as wide as their texts need in the bar's font, never narrower than
         // at start.
         for (int part : {1, 2}) {
@@ -329,12 +318,12 @@ TEST_F(MainWindowTest, CheckBoxesAndTheElementEditorChangeTheType) {
 
     // Row 1's editor shows ID and description, which cannot be changed, and the format.
     const auto edit = [&](const wchar_t* text, int button) {
-        return fill(
-            [&] { click(1, 40, WM_LBUTTONDBLCLK); },
-            {{IDC_ELEMENT_ID, nullptr}, {IDC_ELEMENT_DESC, nullptr}, {IDC_ELEMENT_FORMAT, text}},
-            button);
+        return with_box(
+            [&] { click(1, 40, WM_LBUTTONDBLCLK); }, button,
+            {{IDC_ELEMENT_ID, nullptr}, {IDC_ELEMENT_DESC, nullptr}, {IDC_ELEMENT_FORMAT, text}});
     };
-    EXPECT_EQ(edit(L"Внимание %SPEED%", IDOK), L"2-|Светофор-|Светофор %SPEED%|");
+    EXPECT_EQ(edit(L"Внимание %SPEED%", IDOK),
+              L"Редактор элемента: |2-|Светофор-|Светофор %SPEED%");
     EXPECT_EQ(table(types_)[1], L"-|2|1|Светофор|Внимание %SPEED%");
     edit(L"другое", IDCANCEL);
     EXPECT_STREQ(type_behind(1).message_format, L"Внимание %SPEED%");
@@ -347,21 +336,20 @@ TEST_F(MainWindowTest, CheckBoxesAndTheElementEditorChangeTheType) {
 TEST_F(MainWindowTest, FilterDialogAndMapRectangleSetTheSameArea) {
     open("navitel_lf.txt");
     const auto filter = [&](std::array<const wchar_t*, 4> typed, int button = IDOK) {
-        return fill(command(IDM_FILTER),
-                    {{IDC_FILTER_WEST, typed[0]},
-                     {IDC_FILTER_NORTH, typed[1]},
-                     {IDC_FILTER_EAST, typed[2]},
-                     {IDC_FILTER_SOUTH, typed[3]}},
-                    button);
+        return with_box(command(IDM_FILTER), button,
+                        {{IDC_FILTER_WEST, typed[0]},
+                         {IDC_FILTER_NORTH, typed[1]},
+                         {IDC_FILTER_EAST, typed[2]},
+                         {IDC_FILTER_SOUTH, typed[3]}});
     };
     const AreaFilter& area = state_.filter.area;
     const auto corners = [&] { return std::array{area.west, area.north, area.east, area.south}; };
     EXPECT_EQ(filter({L"37.3", L"55.9", L"37.9", L"55,5"}),
-              L"0.000000|0.000000|0.000000|0.000000|");
+              L"Настройка фильтра: |0.000000|0.000000|0.000000|0.000000");
     EXPECT_EQ(corners(), (std::array{37.3, 55.9, 37.9, 55.0}));
     EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "St Petersburg is outside";
     EXPECT_EQ(filter({L"0", L"0", L"0", L"0"}, IDCANCEL),
-              L"37.300000|55.900000|37.900000|55.000000|");
+              L"Настройка фильтра: |37.300000|55.900000|37.900000|55.000000");
     EXPECT_EQ(area.east, 37.9);
     filter({L"37.3", L"55.9", L"0", L"55.5"});
     EXPECT_EQ(status(2), L"Объектов: 5 (Фильтр: Откл)");
@@ -369,20 +357,18 @@ TEST_F(MainWindowTest, FilterDialogAndMapRectangleSetTheSameArea) {
     // Drawn with the left button from the middle of the map, which is fitted to all five, to
     // its bottom-right corner: Moscow, not St Petersburg at the top left.
     std::wstring drawing;
-    EXPECT_EQ(with_box(command(IDM_MAP), IDOK,
-                       [&](HWND d) {
-                           RECT r;
-                           GetClientRect(d, &r);
-                           const long line = rect_of(GetDlgItem(d, IDC_MAP_STATUS))[1];
-                           const LPARAM from = MAKELPARAM(r.right / 2, line / 2),
-                                        to = MAKELPARAM(r.right - 4, line - 8);
-                           SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, from);
-                           SendMessageW(d, WM_MOUSEMOVE, MK_LBUTTON, to);
-                           drawing = window_text(GetDlgItem(d, IDC_MAP_STATUS));
-                           SendMessageW(d, WM_LBUTTONUP, 0, to);
-                       })
-                  .substr(0, 16),
-              L"Карта объектов: ");
+    const auto draw = [&](HWND d) {
+        RECT r;
+        GetClientRect(d, &r);
+        const long line = rect_of(GetDlgItem(d, IDC_MAP_STATUS))[1];
+        const LPARAM from = MAKELPARAM(r.right / 2, line / 2),
+                     to = MAKELPARAM(r.right - 4, line - 8);
+        SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, from);
+        SendMessageW(d, WM_MOUSEMOVE, MK_LBUTTON, to);
+        drawing = window_text(GetDlgItem(d, IDC_MAP_STATUS));
+        SendMessageW(d, WM_LBUTTONUP, 0, to);
+    };
+    EXPECT_EQ(with_box(command(IDM_MAP), IDOK, {}, draw).substr(0, 16), L"Карта объектов: ");
     EXPECT_NE(drawing.find(L"В прямоугольнике: "), std::wstring::npos) << drawing;
     EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "read again with the drawn area";
     SendMessageW(window_, WM_COMMAND, IDC_ENCODING_ANSI, 0);
@@ -457,14 +443,14 @@ TEST(TermsDialog, ShowsTheTermsAndReportsTheChoice) {
     for (auto [command, accepted] : {std::pair{IDOK, true}, {IDCANCEL, false}, {0, false}}) {
         bool result = !accepted;
         std::wstring shown;
+        const auto read_and_close = [&](HWND d) {
+            for (int id : {IDOK, IDCANCEL, IDC_TERMS_TEXT})
+                shown += window_text(GetDlgItem(d, id)) + L"|";
+            PostMessageW(d, command ? WM_COMMAND : WM_CLOSE, command, 0);
+        };
         const bool ended =
             wintest::while_running([] { return wintest::dialog_titled(L"Условия использования"); },
-                                   [&](HWND d) {
-                                       for (int id : {IDOK, IDCANCEL, IDC_TERMS_TEXT})
-                                           shown += window_text(GetDlgItem(d, id)) + L"|";
-                                       PostMessageW(d, command ? WM_COMMAND : WM_CLOSE, command, 0);
-                                   },
-                                   [&] { result = run_terms_dialog(state); });
+                                   read_and_close, [&] { result = run_terms_dialog(state); });
         EXPECT_TRUE(ended && result == accepted) << command;
         EXPECT_EQ(shown, expected);
     }
