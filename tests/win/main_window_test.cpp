@@ -38,7 +38,7 @@ class MainWindowTest : public testing::Test {
   protected:
     void SetUp() override {
         state_ = wintest::make_state(test::to_wide_path(dir_.path()) + L"\\");
-        test::write_bytes(config_ = state_.type_config_path,
+        test::write_bytes(state_.type_config_path,
                           test::read_bytes(test::data_path("golden_config.txt")));
     }
     void TearDown() override { close(); }
@@ -105,7 +105,6 @@ class MainWindowTest : public testing::Test {
 
     test::TempDir dir_;
     AppState state_;
-    std::wstring config_;
     HWND window_ = nullptr, objects_ = nullptr, types_ = nullptr;
 };
 
@@ -238,8 +237,8 @@ TEST_F(MainWindowTest, EscapeCloseBoxAndExitEndTheRun) {
 
 // Each file shows its records and one row per type met that the table knows, with the first
 // entry's texts (navitel_lf.txt meets type 1 twice; the table has two entries for it). A file
-// that cannot be read after a good one is told, leaves empty lists and a true status bar, and
-// is tried again on the next change of encoding.
+// that cannot be read after a good one is told, and leaves empty lists and a true status bar,
+// whether it is opened or read again.
 TEST_F(MainWindowTest, FilesFillBothListsAndTheStatusBarFitsItsTexts) {
     open();
     const std::wstring missing = dir_.file("missing.txt"), cannot = L"Не удалось прочитать файл ";
@@ -254,20 +253,20 @@ TEST_F(MainWindowTest, FilesFillBothListsAndTheStatusBarFitsItsTexts) {
         {write("unknown.txt", "1,37.1,55.1,8,60,1,0\n2,37.2,55.2,2,40,1,0\n"),
          {L"37.1, 55.1|8|60|", L"37.2, 55.2|2|40|"},
          {L"-|2|1|Светофор|Светофор %SPEED%"}},
+        {missing, {}, {}},
         {write("empty.txt", ""), {}, {}},
-        {test::data_path("igo_indexed.txt"),
+        {write("igo.txt", test::read_bytes(test::data_path("igo_indexed.txt"))),
          {L"39.0747753, 51.7134321|192|40|", L"39.1800000, 51.6600000|68|60|",
           L"37.6000000, 55.7000000|227|80|"},
          {L"x|192|1|Стационарная камера|Камера %SPEED%", L"x|68|1|Красный свет|Красный свет",
           L"x|227|1|Участок без сообщения|"}},
-        {missing, {}, {}},
     };
     const HWND bar = GetDlgItem(window_, IDC_STATUS_BAR);
     const HDC dc = GetDC(bar);
     SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
     for (const auto& [path, objects, types] : cases) {
         SCOPED_TRACE(testing::Message() << path);
-        const bool igo = path.ends_with(L"igo_indexed.txt");
+        const bool igo = path.ends_with(L"igo.txt");
         const std::wstring file = path == missing ? cannot + path : L"Файл: " + path + L" загружен";
         const auto opened =
             with_box([&] { read(igo ? InputFormat::Igo : InputFormat::Navitel, path); });
@@ -288,9 +287,12 @@ TEST_F(MainWindowTest, FilesFillBothListsAndTheStatusBarFitsItsTexts) {
         }
     }
     ReleaseDC(bar, dc);
-    // The ANSI button reads the current file again, in the system code page.
-    EXPECT_EQ(with_box(command(IDC_ENCODING_ANSI)), L"Error: " + cannot + missing);
-    EXPECT_EQ(status(1), L"Тип: Формат Navitel (ANSI)");
+    // The ANSI button reads the current file again, in the system code page: here it is gone.
+    const std::wstring igo = dir_.file("igo.txt");
+    DeleteFileW(igo.c_str());
+    EXPECT_EQ(with_box(command(IDC_ENCODING_ANSI)), L"Error: " + cannot + igo);
+    EXPECT_EQ((std::pair{table(objects_), table(types_)}), (std::pair{Rows{}, Rows{}}));
+    EXPECT_EQ(status(0, 2), cannot + igo + L"|Тип: Формат IGO (ANSI)|Объектов: 0 (Фильтр: Откл)");
     EXPECT_EQ(SendDlgItemMessageW(window_, IDC_ENCODING_ANSI, BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
@@ -393,7 +395,7 @@ TEST_F(MainWindowTest, FilterDialogAndMapRectangleSetTheSameArea) {
 TEST_F(MainWindowTest, DialectSwitchAndCloseSaveTheTableOrTell) {
     const auto saved = [&](const wchar_t* section, const wchar_t* key) {
         wchar_t text[256] = {};
-        GetPrivateProfileStringW(section, key, L"", text, 256, config_.c_str());
+        GetPrivateProfileStringW(section, key, L"", text, 256, state_.type_config_path.c_str());
         return std::wstring(text);
     };
     open("navitel_lf.txt");
