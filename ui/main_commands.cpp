@@ -226,12 +226,20 @@ void open_speedcam_file(HWND window, InputFormat format, const std::wstring& pat
     if (format != w.format) {
         WaitCursor wait;
         // The save writes the section of the dialect still in force, so it comes first.
-        save_camera_types(state.types, state.type_config_path, w.format);
+        save_camera_types_or_tell(window);
         w.format = format;
         load_camera_types(state.types, state.type_config_path, format);
     }
     w.current_path = path;
     show_file_or_tell(window, path);
+}
+
+void save_camera_types_or_tell(HWND owner) {
+    const MainWindow& w = main_window();
+    AppState& state = *w.state;
+    if (!save_camera_types(state.types, state.type_config_path, w.format))
+        MessageBoxW(owner, load_string(state, IDS_TYPES_SAVE_FAILED, state.type_config_path),
+                    L"Error", MB_OK | MB_ICONEXCLAMATION);
 }
 
 ExportResult export_and_report(HWND window, const std::wstring& path) {

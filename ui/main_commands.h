@@ -21,5 +21,9 @@ std::optional<std::wstring> choose_speedcam_file(HWND owner);
 // cannot be read.
 void open_speedcam_file(HWND window, InputFormat format, const std::wstring& path);
 
+// Saves the camera-type table of the dialect in force; when it cannot be written the user is
+// told, or the edits would be lost without a word.
+void save_camera_types_or_tell(HWND owner);
+
 // Writes the export under the wait cursor and tells the user how it went.
 ExportResult export_and_report(HWND window, const std::wstring& path);

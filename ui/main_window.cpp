@@ -173,7 +173,7 @@ void on_destroy(HWND window) {
         state.window_rect[2] = rect.right;
         state.window_rect[3] = rect.bottom;
     }
-    save_camera_types(state.types, state.type_config_path, w.format);
+    save_camera_types_or_tell(window);
     w.current_path.reset();
     w.icon.reset();
     w.status_bar = nullptr;

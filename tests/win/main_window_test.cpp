@@ -1,16 +1,19 @@
-// The main window built from template 102 by its real procedure: texts, columns, placement,
-// anchoring, status bar, minimum size, what it leaves in the state at close, and the terms.
+// The main window built from template 102 by its real procedure and driven through its
+// commands' own routines: texts, placement, anchoring, the lists and status bar a file fills,
+// check boxes, element editor, filter and map, the dialect switch, the message boxes of a
+// failed read, a failed save and the export; then the terms dialog and the icon.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <array>
-#include <cstring>
-#include <tuple>
+#include <functional>
+#include <string>
 #include <vector>
 
-#include "anchor.h"
+#include "camera_types.h"
+#include "main_commands.h"
 #include "main_window.h"
 #include "resource.h"
 #include "terms_dialog.h"
@@ -21,252 +24,441 @@ using wintest::window_text;
 
 namespace {
 
+using Rows = std::vector<std::wstring>;
 using Rect = std::array<long, 4>;
-Rect as_array(const RECT& r) {
-    return {r.left, r.top, r.right, r.bottom};
-}
-
-RECT rect_in_parent(HWND window) {
+// In the parent's client area; a top-level window has none and keeps screen coordinates.
+Rect rect_of(HWND window) {
     RECT r = {};
     GetWindowRect(window, &r);
     MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
-    return r;
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 class MainWindowTest : public testing::Test {
   protected:
-    void SetUp() override { state_ = wintest::make_state(test::to_wide_path(dir_.path()) + L"\\"); }
+    void SetUp() override {
+        state_ = wintest::make_state(test::to_wide_path(dir_.path()) + L"\\");
+        test::write_bytes(state_.type_config_path,
+                          test::read_bytes(test::data_path("golden_config.txt")));
+    }
     void TearDown() override { close(); }
-    HWND open() {
+    // The window, with a file of tests/data open in it when one is named.
+    void open(const char* file = nullptr) {
         window_ = create_main_window(state_);
-        EXPECT_NE(window_, nullptr);
-        return window_;
+        objects_ = GetDlgItem(window_, IDC_OBJECT_LIST),
+        types_ = GetDlgItem(window_, IDC_TYPE_LIST);
+        if (file) read(InputFormat::Navitel, test::data_path(file));
     }
-    void close() {
-        if (window_ != nullptr) DestroyWindow(window_);
-        window_ = nullptr;
+    void close() { DestroyWindow(std::exchange(window_, nullptr)); }
+    void read(InputFormat f, const std::wstring& path) { open_speedcam_file(window_, f, path); }
+    std::wstring write(const char* name, std::string_view bytes) {
+        test::write_bytes(dir_.file(name), bytes);
+        return dir_.file(name);
     }
-    RECT rect() const {
-        RECT r = {};
-        GetWindowRect(window_, &r);
-        return r;
+    // Runs the action, and in the dialog or message box it opens reads these edits ("-" after
+    // a disabled one), types the given texts into them, lets `act` work, and closes it with
+    // `button`. Returns its title, its text and what the edits showed.
+    std::wstring with_box(const std::function<void()>& action, int button = IDOK,
+                          std::vector<std::pair<int, const wchar_t*>> edits = {},
+                          const std::function<void(HWND)>& act = nullptr) {
+        std::wstring seen;
+        const auto answer = [&](HWND box) {
+            seen = window_text(box) + L": " + window_text(GetDlgItem(box, 0xFFFF));
+            for (auto [id, text] : edits) {
+                const HWND edit = GetDlgItem(box, id);
+                seen += L"|" + window_text(edit) + (IsWindowEnabled(edit) ? L"" : L"-");
+                if (text) SetWindowTextW(edit, text);
+            }
+            if (act) act(box);
+            PostMessageW(box, WM_COMMAND, button, 0);
+        };
+        wintest::while_running([&] { return wintest::owned_by(window_); }, answer, action);
+        return seen;
     }
-    HWND item(int id) const { return GetDlgItem(window_, id); }
-    std::vector<int> widths(int list, int n) const {
-        std::vector<int> out;
-        for (int c = 0; c < n; ++c)
-            out.push_back(static_cast<int>(SendMessageW(item(list), LVM_GETCOLUMNWIDTH, c, 0)));
+    std::function<void()> command(WORD id) {
+        return [this, id] { SendMessageW(window_, WM_COMMAND, id, 0); };
+    }
+    // Parts `from` to `to` of the status bar, joined by "|".
+    std::wstring status(int from, int to = 0) const {
+        wchar_t text[1024] = {};
+        SendDlgItemMessageW(window_, IDC_STATUS_BAR, SB_GETTEXTW, from,
+                            reinterpret_cast<LPARAM>(text));
+        return from < to ? text + (L"|" + status(from + 1, to)) : text;
+    }
+    bool checked(int row) const { return ListView_GetCheckState(types_, row) != 0; }
+    // Each row as its cells joined by "|"; the type list's check box shows as "x" or "-".
+    Rows table(HWND list) const {
+        Rows out;
+        wchar_t text[256];
+        for (int r = 0; r < ListView_GetItemCount(list); ++r) {
+            out.push_back(list == types_ ? (checked(r) ? L"x" : L"-") : L"");
+            for (int c = list == types_; c < (list == types_ ? 5 : 4); ++c) {
+                ListView_GetItemText(list, r, c, text, 256);
+                out.back() += (c ? L"|" : L"") + std::wstring(text);
+            }
+        }
         return out;
     }
-    // The window rectangle that template 102 gives before any placement.
-    SIZE template_size() {
-        const std::int32_t saved[4] = {0, 0, 1, 1};
-        std::memcpy(state_.window_rect, saved, sizeof saved);
-        open();
-        const RECT r = rect();
-        close();
-        return {r.right - r.left, r.bottom - r.top};
+    CameraType& type_behind(int row) const {
+        return *reinterpret_cast<CameraType*>(*list_row_payload(main_window().types, row));
     }
 
     test::TempDir dir_;
     AppState state_;
-    HWND window_ = nullptr;
+    HWND window_ = nullptr, objects_ = nullptr, types_ = nullptr;
 };
 
 TEST_F(MainWindowTest, TextsColumnsAndWhatCloseStores) {
-    const int list1[4] = {150, -1, 100, 77};
-    std::memcpy(state_.list1_widths, list1, sizeof list1);
+    std::copy_n(std::array{150, -1, 100, 77}.begin(), 4, state_.list1_widths);
     open();
-    const auto text = [&](unsigned id) { return id ? wintest::text_of(state_, id) : L""; };
-    EXPECT_EQ(window_text(window_), text(IDS_MAIN_TITLE));
-    const std::pair<int, unsigned> texts[] = {
-        {IDC_OBJECT_GROUP, IDS_OBJECT_GROUP},     {IDC_OBJECT_HINT, IDS_OBJECT_HINT},
-        {IDC_TYPE_GROUP, 0},                      {IDC_TYPE_HINT, IDS_TYPE_HINT},
-        {IDC_ENCODING_UTF16, IDS_ENCODING_UTF16}, {IDC_ENCODING_UTF8, IDS_ENCODING_UTF8},
-        {IDC_ENCODING_ANSI, IDS_ENCODING_ANSI}};
-    for (auto [control, id] : texts) EXPECT_EQ(window_text(item(control)), text(id)) << control;
-    const HMENU bar = GetMenu(window_), file = GetSubMenu(bar, 0);
-    const std::tuple<HMENU, UINT, UINT, unsigned> menu[] = {
-        {bar, 0, MF_BYPOSITION, IDS_MENU_FILE},
-        {file, 0, MF_BYPOSITION, IDS_MENU_OPEN},
-        {file, IDM_OPEN_NAVITEL, MF_BYCOMMAND, IDS_FORMAT_NAVITEL},
-        {file, IDM_OPEN_IGO, MF_BYCOMMAND, IDS_FORMAT_IGO},
-        {file, 2, MF_BYPOSITION, IDS_MENU_EXPORT},
-        {file, IDM_SAVE_AS, MF_BYCOMMAND, IDS_MENU_SAVE_AS},
-        {file, IDM_PREPARE_DRIVE, MF_BYCOMMAND, IDS_MENU_PREPARE_DRIVE},
-        {file, IDM_EXIT, MF_BYCOMMAND, IDS_MENU_EXIT},
-        {bar, 1, MF_BYPOSITION, IDS_MENU_TOOLS},
-        {GetSubMenu(bar, 1), IDM_FILTER, MF_BYCOMMAND, IDS_MENU_FILTER},
-        {bar, 2, MF_BYPOSITION, IDS_MENU_HELP},
-        {GetSubMenu(bar, 2), IDM_ABOUT, MF_BYCOMMAND, IDS_MENU_ABOUT}};
-    for (auto [m, at, by, id] : menu) {
-        wchar_t shown[128] = {};
-        GetMenuStringW(m, at, shown, 128, by);
-        EXPECT_EQ(shown, text(id)) << id;
-        EXPECT_EQ(GetMenuState(m, at, by) & (MF_GRAYED | MF_CHECKED), 0u) << id;
-    }
-    wchar_t status[128] = {};
-    SendMessageW(item(IDC_STATUS_BAR), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(status));
-    EXPECT_EQ(status, text(IDS_STATUS_NO_FILE));
-    EXPECT_FALSE(IsWindowEnabled(item(IDC_ENCODING_UTF16)));
-    EXPECT_EQ(SendMessageW(item(IDC_ENCODING_UTF8), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
-
-    // Headers in order, the saved widths (-1: the control's own), check boxes on the types.
-    const std::pair<int, std::vector<unsigned>> columns[] = {
-        {IDC_OBJECT_LIST,
-         {IDS_COLUMN_COORDINATES, IDS_COLUMN_TYPE, IDS_COLUMN_SPEED_LIMIT, IDS_COLUMN_COMMENT}},
-        {IDC_TYPE_LIST,
-         {0, IDS_COLUMN_TYPE, IDS_COLUMN_COUNT, IDS_COLUMN_DESCRIPTION, IDS_COLUMN_MESSAGE_FORMAT}}};
-    for (const auto& [list, headers] : columns) {
-        for (int c = 0; c < std::ssize(headers); ++c) {
-            wchar_t shown[128] = {};
-            LVCOLUMNW column = {};
-            column.mask = LVCF_TEXT, column.pszText = shown, column.cchTextMax = 128;
-            SendMessageW(item(list), LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
-            EXPECT_EQ(shown, headers[c] ? text(headers[c]) : L"#") << list << " " << c;
+    // What the user sees at start: the menus walked in order ("*" on a grayed or checked
+    // item), then the headers, whose widths are the saved ones (-1: the control's own).
+    std::wstring shown = window_text(window_);
+    for (int id : {IDC_OBJECT_GROUP, IDC_TYPE_GROUP, IDC_ENCODING_UTF16, IDC_ENCODING_UTF8,
+                   IDC_ENCODING_ANSI, IDC_STATUS_BAR})
+        shown += L"|" + window_text(GetDlgItem(window_, id));
+    const std::function<void(HMENU)> walk = [&](HMENU menu) {
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            wchar_t name[128] = {};
+            GetMenuStringW(menu, i, name, 128, MF_BYPOSITION);
+            const bool off =
+                name[0] && GetMenuState(menu, i, MF_BYPOSITION) & (MF_GRAYED | MF_CHECKED);
+            shown += L"|" + std::wstring(name) + (off ? L"*" : L"");
+            if (GetSubMenu(menu, i)) walk(GetSubMenu(menu, i));
         }
-    }
-    const int unsized = widths(IDC_OBJECT_LIST, 2)[1];
-    EXPECT_EQ(widths(IDC_OBJECT_LIST, 4), (std::vector{150, unsized, 100, 77}));
-    EXPECT_EQ(widths(IDC_TYPE_LIST, 5), (std::vector{30, 50, 50, 200, 200}));
-    const auto ext = [&](int id) {
-        return SendMessageW(item(id), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) &
-               (LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
     };
-    EXPECT_EQ(ext(IDC_OBJECT_LIST), LVS_EX_FULLROWSELECT);
-    EXPECT_EQ(ext(IDC_TYPE_LIST), LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
+    walk(GetMenu(window_));
+    std::vector<int> widths;
+    for (HWND list : {objects_, types_})
+        for (int c = 0; c < Header_GetItemCount(ListView_GetHeader(list)); ++c) {
+            wchar_t name[128] = {};
+            LVCOLUMNW column = {LVCF_TEXT, 0, 0, name, 128, 0, 0, 0, 0, 0, 0};
+            ListView_GetColumn(list, c, &column);
+            shown += L"|" + std::wstring(name);
+            widths.push_back(ListView_GetColumnWidth(list, c));
+        }
+    for (int id : {IDC_OBJECT_HINT, IDC_TYPE_HINT}) shown += window_text(GetDlgItem(window_, id));
+    EXPECT_EQ(shown,
+              L"Orvane|Содержимое файла Speedcam||UTF-16|UTF-8|ANSI|Для начала откройте файл "
+              L"speedcam|Файл|Открыть SpeedCam|Формат Navitel|Формат IGO||Экспорт для Nissan "
+              L"Connect|Сохранить как...|Подготовить съемный диск...||Выход|Инструменты|Настройка "
+              L"фильтра|Карта объектов|Справка|О программе...|Координаты|Тип|Лимит "
+              L"скорости|Комментарий|#|Тип|Количество|Описание|Формат сообщения" +
+                  wintest::text_of(state_, IDS_OBJECT_HINT) +
+                  wintest::text_of(state_, IDS_TYPE_HINT));
+    EXPECT_EQ(widths, (std::vector{150, widths[1], 100, 77, 30, 50, 50, 200, 200}));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, IDC_ENCODING_UTF16)));
+    EXPECT_EQ(SendDlgItemMessageW(window_, IDC_ENCODING_UTF8, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
+    const DWORD styles = LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES;
+    EXPECT_EQ(ListView_GetExtendedListViewStyle(objects_) & styles, DWORD{LVS_EX_FULLROWSELECT});
+    EXPECT_EQ(ListView_GetExtendedListViewStyle(types_) & styles, styles);
 
     // At close the widths the columns then have are stored, and the window's rectangle.
-    SendMessageW(item(IDC_OBJECT_LIST), LVM_SETCOLUMNWIDTH, 2, 123);
-    SendMessageW(item(IDC_TYPE_LIST), LVM_SETCOLUMNWIDTH, 4, 61);
-    const RECT last = rect();
+    ListView_SetColumnWidth(objects_, 2, 123);
+    ListView_SetColumnWidth(types_, 4, 61);
+    const Rect last = rect_of(window_);
     close();
-    EXPECT_EQ((std::vector(state_.list1_widths, state_.list1_widths + 3)),
-              (std::vector{150, unsized, 123}));
-    EXPECT_EQ(state_.list2_widths[4], 61);
-    EXPECT_EQ((Rect{state_.window_rect[0], state_.window_rect[1], state_.window_rect[2],
-                    state_.window_rect[3]}),
-              as_array(last));
+    EXPECT_EQ((std::array{state_.list1_widths[1], state_.list1_widths[2], state_.list2_widths[4]}),
+              (std::array{widths[1], 123, 61}));
+    EXPECT_TRUE(std::equal(last.begin(), last.end(), state_.window_rect));
+    // The icon has images of its own at 32 and 16 pixels, not ones that LoadImage would scale
+    // from another size: its directory has a 6-byte head, then 14-byte entries that start with
+    // the width.
+    const HRSRC group = FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_ORVANE), RT_GROUP_ICON);
+    const auto* icons = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, group)));
+    ASSERT_NE(icons, nullptr);
+    EXPECT_EQ((std::array{icons[4], icons[6], icons[20]}), (std::array<BYTE, 3>{2, 32, 16}));
 }
 
-TEST_F(MainWindowTest, PlacementFromTheSavedRectangle) {
-    const SIZE t = template_size();
-    const int mid_x = GetSystemMetrics(SM_CXSCREEN) / 2, mid_y = GetSystemMetrics(SM_CYSCREEN) / 2;
-    const int wide = t.cx + 101;
-    const std::tuple<const char*, RECT, RECT> cases[] = {
-        {"no settings", {0, 0, 0, 0}, {0, 0, t.cx, t.cy}},
-        {"left -500 is centred", {-500, 40, -500 + wide, 40 + t.cy + 50},
-         {mid_x - wide / 2, 40, mid_x - wide / 2 + wide, 40 + t.cy + 50}},
-        {"left -499 is kept", {-499, 40, -499 + t.cx, 40 + t.cy}, {-499, 40, -499 + t.cx, 40 + t.cy}},
-        {"smaller than the template", {100, 60, 110, 70}, {100, 60, 100 + t.cx, 60 + t.cy}},
-        {"parked by minimising", {-32000, -32000, -31840, -31972},
-         {mid_x - t.cx / 2, mid_y - t.cy / 2, mid_x - t.cx / 2 + t.cx, mid_y - t.cy / 2 + t.cy}},
+// Controls follow the edges they are anchored to, never below the template's size; then the
+// window is placed from the saved rectangle.
+TEST_F(MainWindowTest, AnchoringNeverBelowTheTemplateAndPlacement) {
+    open();
+    const Rect t = rect_of(window_);
+    const long cx = t[2] - t[0], cy = t[3] - t[1];
+    // How much of the growth (x, y, x, y) each edge of a control follows.
+    const std::pair<int, Rect> follows[] = {
+        {IDC_OBJECT_HINT, {0, 0, 0, 0}},   {IDC_OBJECT_LIST, {0, 0, 0, 1}},
+        {IDC_OBJECT_GROUP, {0, 0, 0, 1}},  {IDC_TYPE_HINT, {0, 0, 1, 0}},
+        {IDC_TYPE_GROUP, {0, 0, 1, 1}},    {IDC_TYPE_LIST, {0, 0, 1, 1}},
+        {IDC_ENCODING_UTF8, {0, 0, 0, 0}}, {IDC_STATUS_BAR, {0, 1, 1, 1}}};
+    std::vector<Rect> start;
+    for (const auto& [id, edges] : follows) start.push_back(rect_of(GetDlgItem(window_, id)));
+    for (const SIZE& g : {SIZE{100, 0}, SIZE{0, 90}, SIZE{100, 90}, SIZE{-50, -50}}) {
+        SetWindowPos(window_, nullptr, 0, 0, cx + g.cx, cy + g.cy, SWP_NOMOVE | SWP_NOZORDER);
+        for (std::size_t i = 0; i < std::size(follows); ++i) {
+            Rect expected = start[i];
+            for (int e = 0; e < 4; ++e)
+                expected[e] += follows[i].second[e] * std::max(0L, e % 2 ? g.cy : g.cx);
+            EXPECT_EQ(rect_of(GetDlgItem(window_, follows[i].first)), expected)
+                << "control " << i << " growth " << g.cx << "x" << g.cy;
+        }
+        // The status bar's parts keep their widths from the right; the first takes the rest.
+        std::array<int, 5> edges = {};
+        SendDlgItemMessageW(window_, IDC_STATUS_BAR, SB_GETPARTS, 5,
+                            reinterpret_cast<LPARAM>(edges.data()));
+        const int right = start.back()[2] - start.back()[0] + std::max(0L, g.cx);
+        EXPECT_EQ(edges, (std::array{right - 610, right - 460, right - 260, right, 0}));
+    }
+    EXPECT_EQ(rect_of(window_), t);
+
+    close();
+    const long mid_x = GetSystemMetrics(SM_CXSCREEN) / 2, mid_y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    const long wide = cx + 101, left = mid_x - wide / 2, x = mid_x - cx / 2, y = mid_y - cy / 2;
+    const std::tuple<const char*, Rect, Rect> cases[] = {
+        {"no settings", {0, 0, 0, 0}, {0, 0, cx, cy}},
+        {"-500 centred", {-500, 40, -500 + wide, 90 + cy}, {left, 40, left + wide, 90 + cy}},
+        {"-499 kept", {-499, 40, -499 + cx, 40 + cy}, {-499, 40, -499 + cx, 40 + cy}},
+        {"too small", {100, 60, 110, 70}, {100, 60, 100 + cx, 60 + cy}},
+        {"minimised", {-32000, -32000, -31840, -31972}, {x, y, x + cx, y + cy}},
     };
     for (const auto& [name, saved, expected] : cases) {
-        std::memcpy(state_.window_rect, &saved, sizeof saved);
+        std::copy(saved.begin(), saved.end(), state_.window_rect);
         open();
-        EXPECT_EQ(as_array(rect()), as_array(expected)) << name;
+        EXPECT_EQ(rect_of(window_), expected) << name;
         close();
     }
 }
 
-TEST_F(MainWindowTest, ControlsFollowTheEdgesTheyAreAnchoredToNeverBelowTheTemplate) {
-    const SIZE t = template_size();
-    open();
-    // Per control: does its width grow with dx, its height with dy. Nothing moves.
-    const std::tuple<int, bool, bool> follows[] = {
-        {IDC_OBJECT_HINT, false, false}, {IDC_OBJECT_LIST, false, true},
-        {IDC_OBJECT_GROUP, false, true}, {IDC_TYPE_HINT, true, false},
-        {IDC_TYPE_GROUP, true, true},    {IDC_TYPE_LIST, true, true},
-        {IDC_ENCODING_UTF8, false, false}};
-    std::vector<RECT> start;
-    for (const auto& f : follows) start.push_back(rect_in_parent(item(std::get<0>(f))));
-    for (const SIZE& g : {SIZE{100, 0}, SIZE{0, 90}, SIZE{100, 90}, SIZE{-50, -50}}) {
-        SetWindowPos(window_, nullptr, 0, 0, t.cx + g.cx, t.cy + g.cy, SWP_NOMOVE | SWP_NOZORDER);
-        const SIZE grown = {std::max(0L, g.cx), std::max(0L, g.cy)};
-        for (std::size_t i = 0; i < std::size(follows); ++i) {
-            const auto [id, wide, high] = follows[i];
-            const RECT now = rect_in_parent(item(id)), was = start[i];
-            EXPECT_EQ(as_array(now), (Rect{was.left, was.top, was.right + (wide ? grown.cx : 0),
-                                          was.bottom + (high ? grown.cy : 0)}))
-                << "control " << id << " growth " << g.cx << "x" << g.cy;
-        }
-        RECT client = {};
-        GetClientRect(window_, &client);
-        const RECT bar = rect_in_parent(item(IDC_STATUS_BAR));
-        EXPECT_EQ((std::array{bar.left, bar.right, bar.bottom}),
-                  (std::array{0L, client.right, client.bottom}));
-        std::array<int, 5> edges = {};
-        ASSERT_EQ(SendMessageW(item(IDC_STATUS_BAR), SB_GETPARTS, 5,
-                               reinterpret_cast<LPARAM>(edges.data())),
-                  4);
-        EXPECT_EQ(edges, (std::array<int, 5>{client.right - 610, client.right - 460,
-                                             client.right - 260, client.right}));
-    }
-    EXPECT_EQ((std::pair{rect().right - rect().left, rect().bottom - rect().top}),
-              (std::pair{t.cx, t.cy}));
-}
-
-TEST_F(MainWindowTest, TypeTableIsLoadedAtStartAndSavedAtClose) {
-    const std::wstring& config = state_.type_config_path;
-    test::write_bytes(config, "[Navitel]\r\nCount=2\r\nID0=1\r\nID1=5\r\nEnable1=0\r\n");
-    open();
-    ASSERT_EQ(state_.types.size(), 2u);
-    EXPECT_EQ(state_.types[1].id, 5);
-    state_.types[0].export_enabled = 0;
-    wcscpy(state_.types[1].message_format, L"Пост %SPEED%");
-    close();
-    EXPECT_EQ(GetPrivateProfileIntW(L"Navitel", L"Enable0", -1, config.c_str()), 0);
-    wchar_t format[64] = {};
-    GetPrivateProfileStringW(L"Navitel", L"Fmt1", L"", format, 64, config.c_str());
-    EXPECT_STREQ(format, L"Пост %SPEED%");
-}
-
 TEST_F(MainWindowTest, EscapeCloseBoxAndExitEndTheRun) {
-    for (auto [message, wparam] : {std::pair<UINT, WPARAM>{WM_COMMAND, IDM_EXIT},
-                                   {WM_COMMAND, IDCANCEL}, {WM_CLOSE, 0}, {WM_KEYDOWN, VK_ESCAPE}}) {
-        const bool ended = wintest::while_running(
-            [] { return wintest::dialog_titled(L"Orvane"); },
-            [&](HWND w) { PostMessageW(message == WM_KEYDOWN ? GetFocus() : w, message, wparam, 0); },
-            [&] { run_main_window(state_); });
-        EXPECT_TRUE(ended) << message;
+    const std::pair<UINT, WPARAM> ends[] = {
+        {WM_COMMAND, IDM_EXIT}, {WM_COMMAND, IDCANCEL}, {WM_CLOSE, 0}, {WM_KEYDOWN, VK_ESCAPE}};
+    for (auto [message, wparam] : ends) {
+        const auto end = [&](HWND w) {
+            PostMessageW(message == WM_KEYDOWN ? GetFocus() : w, message, wparam, 0);
+        };
+        const auto run = [&] { run_main_window(state_); };
+        EXPECT_TRUE(
+            wintest::while_running([] { return wintest::dialog_titled(L"Orvane"); }, end, run))
+            << message;
     }
+}
+
+// Each file shows its records and one row per type met that the table knows, with the first
+// entry's texts (navitel_lf.txt meets type 1 twice; the table has two entries for it). A file
+// that cannot be read after a good one is told, and leaves empty lists and a true status bar,
+// whether it is opened or read again.
+TEST_F(MainWindowTest, FilesFillBothListsAndTheStatusBarFitsItsTexts) {
+    open();
+    const std::wstring missing = dir_.file("missing.txt"), cannot = L"Не удалось прочитать файл ";
+    const std::tuple<std::wstring, Rows, Rows> cases[] = {
+        {test::data_path("navitel_lf.txt"),
+         {L"37.61755, 55.75222|1|60|Камера на Тверской", L"37.58934, 55.73412|2|40|",
+          L"30.31413, 59.93863|4|90|Средняя скорость «КАД»",
+          L"37.62001, 55.75001|101|60|// ограничение", L"37.70012, 55.80034|1|60|"},
+         {L"x|1|2|Стационарная камера|Камера %SPEED% км/ч", L"-|2|1|Светофор|Светофор %SPEED%",
+          L"x|4|1|Средняя скорость|Средняя \"%SPEED%\" и снова %SPEED%",
+          L"x|101|1|Ограничение скорости|Ограничение"}},
+        {write("unknown.txt", "1,37.1,55.1,8,60,1,0\n2,37.2,55.2,2,40,1,0\n"),
+         {L"37.1, 55.1|8|60|", L"37.2, 55.2|2|40|"},
+         {L"-|2|1|Светофор|Светофор %SPEED%"}},
+        {missing, {}, {}},
+        {write("empty.txt", ""), {}, {}},
+        {write("igo.txt", test::read_bytes(test::data_path("igo_indexed.txt"))),
+         {L"39.0747753, 51.7134321|192|40|", L"39.1800000, 51.6600000|68|60|",
+          L"37.6000000, 55.7000000|227|80|"},
+         {L"x|192|1|Стационарная камера|Камера %SPEED%", L"x|68|1|Красный свет|Красный свет",
+          L"x|227|1|Участок без сообщения|"}},
+    };
+    const HWND bar = GetDlgItem(window_, IDC_STATUS_BAR);
+    const HDC dc = GetDC(bar);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
+    for (const auto& [path, objects, types] : cases) {
+        SCOPED_TRACE(testing::Message() << path);
+        const bool igo = path.ends_with(L"igo.txt");
+        const std::wstring file = path == missing ? cannot + path : L"Файл: " + path + L" загружен";
+        const auto opened =
+            with_box([&] { read(igo ? InputFormat::Igo : InputFormat::Navitel, path); });
+        EXPECT_EQ(opened, path == missing ? L"Error: " + file : L"");
+        EXPECT_EQ((std::pair{table(objects_), table(types_)}), (std::pair{objects, types}));
+        EXPECT_EQ(status(0, 2), file + (igo ? L"|Тип: Формат IGO" : L"|Тип: Формат Navitel") +
+                                    L" (UTF-8)|Объектов: " + std::to_wstring(objects.size()) +
+                                    L" (Фильтр: Откл)");
+        // Parts 1 and 2 are as wide as their texts need in the bar's font, never narrower than
+        // at start.
+        for (int part : {1, 2}) {
+            RECT r = {};
+            SIZE text = {};
+            SendMessageW(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&r));
+            GetTextExtentPoint32W(dc, status(part).c_str(), static_cast<int>(status(part).size()),
+                                  &text);
+            EXPECT_GT(r.right - r.left, std::max(text.cx + 4, part == 1 ? 149L : 197L)) << part;
+        }
+    }
+    ReleaseDC(bar, dc);
+    // The ANSI button reads the current file again, in the system code page: here it is gone.
+    const std::wstring igo = dir_.file("igo.txt");
+    DeleteFileW(igo.c_str());
+    EXPECT_EQ(with_box(command(IDC_ENCODING_ANSI)), L"Error: " + cannot + igo);
+    EXPECT_EQ((std::pair{table(objects_), table(types_)}), (std::pair{Rows{}, Rows{}}));
+    EXPECT_EQ(status(0, 2), cannot + igo + L"|Тип: Формат IGO (ANSI)|Объектов: 0 (Фильтр: Откл)");
+    EXPECT_EQ(SendDlgItemMessageW(window_, IDC_ENCODING_ANSI, BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+// Every change the user makes to a box reaches the type, by mouse or by keyboard; the states
+// the program sets while filling the list are the types' own. The element editor changes
+// only the message.
+TEST_F(MainWindowTest, CheckBoxesAndTheElementEditorChangeTheType) {
+    open("navitel_lf.txt");
+    const auto click = [&](int row, int x, UINT down) {
+        RECT r = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(types_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+        for (UINT m : {down, UINT{WM_LBUTTONUP}})
+            SendMessageW(types_, m, MK_LBUTTON, MAKELPARAM(r.left + x, (r.top + r.bottom) / 2));
+    };
+    CameraType& type = type_behind(0);
+    ASSERT_TRUE(checked(0) && type.export_enabled == 1);
+    click(0, 8, WM_LBUTTONDOWN);  // the box sits at the row's left edge, inside the "#" column
+    EXPECT_FALSE(checked(0) || type.export_enabled);
+    SetFocus(types_);
+    for (int i = 0; i < 6; ++i)
+        for (UINT m : {WM_KEYDOWN, WM_KEYUP})
+            SendMessageW(types_, m, i % 2 ? VK_SPACE : VK_HOME, 0);
+    EXPECT_TRUE(checked(0) && type.export_enabled);
+    EXPECT_EQ(type_behind(1).export_enabled, 0) << "filling did not touch the other rows";
+    type.export_enabled = 0;
+    SendMessageW(window_, WM_COMMAND, IDC_ENCODING_UTF8, 0);
+    EXPECT_FALSE(checked(0)) << "reading again shows what the types hold";
+    EXPECT_EQ(&type_behind(0), &type);
+
+    // Row 1's editor shows ID and description, which cannot be changed, and the format.
+    const auto edit = [&](const wchar_t* text, int button) {
+        return with_box(
+            [&] { click(1, 40, WM_LBUTTONDBLCLK); }, button,
+            {{IDC_ELEMENT_ID, nullptr}, {IDC_ELEMENT_DESC, nullptr}, {IDC_ELEMENT_FORMAT, text}});
+    };
+    EXPECT_EQ(edit(L"Внимание %SPEED%", IDOK),
+              L"Редактор элемента: |2-|Светофор-|Светофор %SPEED%");
+    EXPECT_EQ(table(types_)[1], L"-|2|1|Светофор|Внимание %SPEED%");
+    edit(L"другое", IDCANCEL);
+    EXPECT_STREQ(type_behind(1).message_format, L"Внимание %SPEED%");
+    edit(std::wstring(200, L'ж').c_str(), IDOK);
+    EXPECT_EQ(std::wstring(type_behind(1).message_format), std::wstring(126, L'ж'));
+}
+
+// The filter dialog stores what was typed and reads the file again; a rectangle drawn on the
+// map is the same filter as typing its corners.
+TEST_F(MainWindowTest, FilterDialogAndMapRectangleSetTheSameArea) {
+    open("navitel_lf.txt");
+    const auto filter = [&](std::array<const wchar_t*, 4> typed, int button = IDOK) {
+        return with_box(command(IDM_FILTER), button,
+                        {{IDC_FILTER_WEST, typed[0]},
+                         {IDC_FILTER_NORTH, typed[1]},
+                         {IDC_FILTER_EAST, typed[2]},
+                         {IDC_FILTER_SOUTH, typed[3]}});
+    };
+    const AreaFilter& area = state_.filter.area;
+    const auto corners = [&] { return std::array{area.west, area.north, area.east, area.south}; };
+    EXPECT_EQ(filter({L"37.3", L"55.9", L"37.9", L"55,5"}),
+              L"Настройка фильтра: |0.000000|0.000000|0.000000|0.000000");
+    EXPECT_EQ(corners(), (std::array{37.3, 55.9, 37.9, 55.0}));
+    EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "St Petersburg is outside";
+    filter({L"0", L"0", L"0", L"0"}, IDCANCEL);
+    EXPECT_EQ(filter({L"37.3", L"55.9", L"0", L"55.5"}),
+              L"Настройка фильтра: |37.300000|55.900000|37.900000|55.000000")
+        << "what was stored, unchanged by Cancel";
+    EXPECT_EQ(status(2), L"Объектов: 5 (Фильтр: Откл)");
+
+    // Drawn with the left button from the middle of the map, which is fitted to all five, to
+    // its bottom-right corner: Moscow, not St Petersburg at the top left.
+    std::wstring drawing;
+    const auto draw = [&](HWND d) {
+        RECT r;
+        GetClientRect(d, &r);
+        const long line = rect_of(GetDlgItem(d, IDC_MAP_STATUS))[1];
+        const LPARAM from = MAKELPARAM(r.right / 2, line / 2),
+                     to = MAKELPARAM(r.right - 4, line - 8);
+        SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, from);
+        SendMessageW(d, WM_MOUSEMOVE, MK_LBUTTON, to);
+        drawing = window_text(GetDlgItem(d, IDC_MAP_STATUS));
+        SendMessageW(d, WM_LBUTTONUP, 0, to);
+    };
+    EXPECT_EQ(with_box(command(IDM_MAP), IDOK, {}, draw).substr(0, 16), L"Карта объектов: ");
+    EXPECT_NE(drawing.find(L"В прямоугольнике: "), std::wstring::npos) << drawing;
+    EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "read again with the drawn area";
+    SendMessageW(window_, WM_COMMAND, IDC_ENCODING_ANSI, 0);
+    EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "and that area is the one stored";
+    // The filter dialog shows the corners; typing them in again gives the same filter.
+    const auto drawn = corners();
+    filter({nullptr, nullptr, nullptr, nullptr});
+    EXPECT_EQ(corners(), drawn);
+    // Cancel changes nothing; "Сбросить фильтр" switches the filter off and reads all again.
+    with_box(command(IDM_MAP), IDCANCEL);
+    EXPECT_EQ(corners(), drawn);
+    with_box(command(IDM_MAP), IDC_MAP_RESET);
+    EXPECT_EQ(status(2), L"Объектов: 5 (Фильтр: Откл)");
+}
+
+// The old dialect's table is saved before the new one is loaded, and the one in force at
+// close; a table that cannot be saved is told, and the new file still opens.
+TEST_F(MainWindowTest, DialectSwitchAndCloseSaveTheTableOrTell) {
+    const auto saved = [&](const wchar_t* section, const wchar_t* key) {
+        wchar_t text[256] = {};
+        GetPrivateProfileStringW(section, key, L"", text, 256, state_.type_config_path.c_str());
+        return std::wstring(text);
+    };
+    open("navitel_lf.txt");
+    wcscpy(type_behind(0).message_format, L"Navitel changed");
+    read(InputFormat::Navitel, test::data_path("navitel_lf.txt"));
+    EXPECT_EQ(saved(L"Navitel", L"Fmt0"), L"Камера %SPEED% км/ч") << "same dialect, unsaved";
+    EXPECT_STREQ(type_behind(0).message_format, L"Navitel changed");
+    read(InputFormat::Igo, test::data_path("igo_indexed.txt"));
+    EXPECT_EQ(saved(L"Navitel", L"Fmt0"), L"Navitel changed");
+    wcscpy(type_behind(0).message_format, L"IGO changed");
+    read(InputFormat::Navitel, test::data_path("navitel_lf.txt"));
+    EXPECT_EQ(saved(L"IGO", L"Fmt0") + L"|" + table(types_)[0],
+              L"IGO changed|x|1|2|Стационарная камера|Navitel changed");
+    type_behind(1).export_enabled = 1;
+    close();
+    EXPECT_EQ(saved(L"Navitel", L"Enable1"), L"1");
+
+    open();
+    state_.type_config_path = dir_.file("no folder\\Config.txt");
+    const std::wstring told =
+        L"Error: Не удалось сохранить типы камер в файл " + state_.type_config_path;
+    EXPECT_EQ(with_box([&] { read(InputFormat::Igo, test::data_path("igo_indexed.txt")); }), told);
+    EXPECT_EQ(ListView_GetItemCount(objects_), 3);
+    EXPECT_EQ(with_box([&] { close(); }), told);
+}
+
+TEST_F(MainWindowTest, ExportWritesTheGoldenFileAndReportsEachResult) {
+    open("navitel_lf.txt");
+    const std::wstring out = dir_.file("speedcam.csv");
+    EXPECT_EQ(with_box([&] { export_and_report(window_, out); }), L"OK: Экспорт успешно завершен.");
+    EXPECT_SAME_BYTES(test::read_bytes(test::data_path("navitel.csv", "expected")),
+                      test::read_bytes(out));
+    EXPECT_EQ(with_box([&] { export_and_report(window_, dir_.file("no folder\\speedcam.csv")); }),
+              L"Error: Во время экспорта произошли ошибки.");
+    // Past 6 MB the file is cut and the user is told to narrow the area.
+    std::string big = "IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION\n";
+    for (int i = 0; i < 40000; ++i)
+        big += "1,3" + std::string(30, '7') + ",5" + std::string(30, '5') + ",1,60,1,90\n";
+    read(InputFormat::Navitel, write("big.txt", big));
+    const std::wstring capped = with_box([&] { export_and_report(window_, out); });
+    EXPECT_TRUE(capped.starts_with(L"OK: Экспорт завершен, но")) << wintest::units(capped);
 }
 
 TEST(TermsDialog, ShowsTheTermsAndReportsTheChoice) {
     AppState state = wintest::make_state(L"");
     const auto text = [&](unsigned id) { return wintest::text_of(state, id); };
+    const std::wstring expected = text(IDS_ACCEPT) + L"|" + text(IDS_DECLINE) + L"|" +
+                                  text(IDS_TERMS_HEADING) + L"\r\n\r\n" +
+                                  text(IDS_TERMS_DISCLAIMER) + L"\r\n\r\n" + text(IDS_TERMS_AS_IS) +
+                                  L"\r\n\r\n" + text(IDS_TERMS_AGREEMENT) + L"|";
     for (auto [command, accepted] : {std::pair{IDOK, true}, {IDCANCEL, false}, {0, false}}) {
         bool result = !accepted;
-        const bool ended = wintest::while_running(
-            [] { return wintest::dialog_titled(L"Условия использования"); },
-            [&](HWND d) {
-                EXPECT_EQ(window_text(GetDlgItem(d, IDOK)), text(IDS_ACCEPT));
-                EXPECT_EQ(window_text(GetDlgItem(d, IDCANCEL)), text(IDS_DECLINE));
-                EXPECT_EQ(window_text(GetDlgItem(d, IDC_TERMS_TEXT)),
-                          text(IDS_TERMS_HEADING) + L"\r\n\r\n" + text(IDS_TERMS_DISCLAIMER) +
-                              L"\r\n\r\n" + text(IDS_TERMS_AS_IS) + L"\r\n\r\n" +
-                              text(IDS_TERMS_AGREEMENT));
-                PostMessageW(d, command ? WM_COMMAND : WM_CLOSE, command, 0);
-            },
-            [&] { result = run_terms_dialog(state); });
+        std::wstring shown;
+        const auto read_and_close = [&](HWND d) {
+            for (int id : {IDOK, IDCANCEL, IDC_TERMS_TEXT})
+                shown += window_text(GetDlgItem(d, id)) + L"|";
+            PostMessageW(d, command ? WM_COMMAND : WM_CLOSE, command, 0);
+        };
+        const bool ended =
+            wintest::while_running([] { return wintest::dialog_titled(L"Условия использования"); },
+                                   read_and_close, [&] { result = run_terms_dialog(state); });
         EXPECT_TRUE(ended && result == accepted) << command;
-    }
-}
-
-TEST(Resources, IconHasA32And16PixelImage) {
-    for (int size : {32, 16}) {
-        const HICON icon = static_cast<HICON>(LoadImageW(
-            GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_ORVANE), IMAGE_ICON, size, size, 0));
-        ICONINFO info = {};
-        ASSERT_TRUE(GetIconInfo(icon, &info)) << size;
-        BITMAP bitmap = {};
-        GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
-        EXPECT_EQ((std::pair{bitmap.bmWidth, bitmap.bmHeight}), (std::pair{LONG{size}, LONG{size}}));
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        DestroyIcon(icon);
+        EXPECT_EQ(shown, expected);
     }
 }
 

@@ -8,9 +8,8 @@
 namespace wintest {
 
 std::wstring window_text(HWND window) {
-    const int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), int(text.size()))));
     return text;
 }
 
@@ -33,8 +32,7 @@ struct Run {
     const std::function<HWND()>& find;
     const std::function<void(HWND)>& act;
     DWORD start;
-    bool acted;
-    bool timed_out;
+    bool acted, timed_out;
 };
 Run* g_run = nullptr;
 
@@ -46,36 +44,31 @@ void CALLBACK on_timer(HWND, UINT, UINT_PTR, DWORD) {
         g_run->act(found);
     } else if (GetTickCount() - g_run->start > 10000) {
         g_run->timed_out = true;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND window, LPARAM) -> BOOL {
-                PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-                return TRUE;
-            },
-            0);
+        const auto cancel = [](HWND w, LPARAM) -> BOOL {
+            PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+            return TRUE;
+        };
+        EnumThreadWindows(GetCurrentThreadId(), cancel, 0);
     }
 }
 
-struct Search {
-    HWND owner;
-    const wchar_t* title;
-    HWND found;
-};
-
+// The first visible window of this thread with this owner and title, where they are given.
 HWND search(HWND owner, const wchar_t* title) {
-    Search wanted{owner, title, nullptr};
+    struct {
+        HWND owner;
+        const wchar_t* title;
+        HWND found;
+    } s{owner, title, nullptr};
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM p) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(p);
-            if (!IsWindowVisible(window) || (s.owner && GetWindow(window, GW_OWNER) != s.owner) ||
-                (s.title && window_text(window) != s.title))
-                return TRUE;
-            s.found = window;
-            return FALSE;
+            auto& w = *reinterpret_cast<decltype(s)*>(p);
+            return !IsWindowVisible(window) ||
+                   (w.owner && GetWindow(window, GW_OWNER) != w.owner) ||
+                   (w.title && window_text(window) != w.title) || !(w.found = window);
         },
-        reinterpret_cast<LPARAM>(&wanted));
-    return wanted.found;
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
 }
 
 }  // namespace
@@ -100,12 +93,10 @@ HWND dialog_titled(const wchar_t* title) {
 }
 
 std::string units(const std::wstring& text) {
-    std::string out;
-    char unit[8];
-    for (wchar_t c : text) {
-        std::snprintf(unit, sizeof unit, "%04X ", static_cast<unsigned>(c));
-        out += unit;
-    }
+    std::string out(text.size() * 5 + 1, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        std::snprintf(&out[i * 5], 6, "%04X ", static_cast<unsigned>(text[i]));
+    out.pop_back();
     return out;
 }
 
