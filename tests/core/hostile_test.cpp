@@ -18,7 +18,7 @@ RecordList read_file(const std::wstring& path) {
     return records;
 }
 
-TEST(HostileSpeedcam, HugeFilesAndLinesStreamThrough) {
+TEST(HostileSpeedcam, HugeFilesStreamThrough) {
     test::TempDir dir;
     const std::wstring path = dir.file("big.txt");
     {
@@ -30,11 +30,6 @@ TEST(HostileSpeedcam, HugeFilesAndLinesStreamThrough) {
         for (int i = 0; i < 4000; ++i) std::fwrite(chunk.data(), 1, chunk.size(), file.get());
     }
     EXPECT_EQ(read_file(path).size(), 4000u);
-    // One line of 50 MB without a line end: an object whose comment is cut, or nothing.
-    test::write_bytes(path, "1,2,3,4,5,6,7," + std::string(50 << 20, 'c'));
-    EXPECT_EQ(std::wstring(read_file(path)[0].comment), std::wstring(127, L'c'));
-    test::write_bytes(path, std::string(50 << 20, '7'));
-    EXPECT_EQ(read_file(path).size(), 0u);
 }
 
 #ifdef _WIN32
