@@ -57,6 +57,9 @@ TEST(MapView, PixelsCoordinatesZoomDragAndRectangles) {
         EXPECT_EQ((std::array{drawn.west, drawn.north, drawn.east, drawn.south}),
                   (std::array{-180.0, 90.0, 180.0, -90.0}));
     }
+    v.fit(27.5, 41.2, 49.8, 60.1);  // shows the whole box with a margin
+    for (const MapPoint p : {v.to_pixel({27.5, 60.1}), v.to_pixel({49.8, 41.2})})
+        EXPECT_TRUE(p.x > 0 && p.x < 800 && p.y > 0 && p.y < 500) << p.x << "," << p.y;
     // Beyond 85° the centre is held there; the view stays finite.
     v.place({0, 89.9}, {400, 250});
     EXPECT_EQ(v.center.lat, 85);
