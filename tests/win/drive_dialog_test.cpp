@@ -20,7 +20,6 @@
 #include "main_window.h"
 #include "resource.h"
 #include "test_support.h"
-#include "win32.h"
 #include "win_test_util.h"
 
 namespace {
@@ -69,11 +68,11 @@ std::wstring rows_text(HWND list) {
     reader.list = list;
     std::wstring rows;
     for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+        for (int column = 1; column <= 4; ++column)
+            rows += cell(list, row, column) + (column < 4 ? L'|' : L' ');
         const std::optional<LPARAM> payload = list_row_payload(reader, row);
-        rows += cell(list, row, 1) + L"|" + cell(list, row, 2) + L"|" + cell(list, row, 3) + L"|" +
-                cell(list, row, 4) + L" " +
-                (payload ? static_cast<wchar_t>(*payload ? *payload : L'0') : L'_') + L" " +
-                paint(list, row, 0) + paint(list, row, 2);
+        rows += {payload ? static_cast<wchar_t>(*payload ? *payload : L'0') : L'_', L' ',
+                 paint(list, row, 0), paint(list, row, 2)};
         ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
         rows += {L' ', paint(list, row, 0), paint(list, row, 2), L'\n'};
         ListView_SetItemState(list, row, 0, LVIS_SELECTED);
@@ -230,54 +229,52 @@ TEST(DriveDialog, FatInAnyCaseSuitsAndExFatDoesNot) {
     EXPECT_EQ(run([&] { return run_drive_dialog(nullptr, state, names); }, check), L"open");
 }
 
-ListControl g_list;
-INT_PTR host(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
-    if (message != WM_NOTIFY || reinterpret_cast<NMHDR*>(lparam)->code != NM_CUSTOMDRAW)
-        return message == WM_INITDIALOG;
-    return list_custom_draw(g_list, dialog, *reinterpret_cast<NMLVCUSTOMDRAW*>(lparam));
-}
-
-// The drive dialog's template, with a procedure that only paints, hosts a list whose rows get
-// their data in every order, also rows the control did not make. Row data is made on first
+// A control of the test's own, on the list of a drive dialog that found no drive, whose
+// painter paints the rows: they get their data in every order, also rows the control did not
+// make. Row data is made on first
 // use and shared by payload and colours: setting one keeps the other. Column 0 always shows
 // the defaults; elsewhere a selected row shows the selection unless its flag is clear, and an
 // unselected row its own colours.
 TEST(ListControl, PayloadAndColoursChangeIndependentlyAndPaintEachRow) {
-    const HWND dialog = create_dialog<host>(GetModuleHandleW(nullptr), IDD_DRIVE, nullptr, nullptr);
-    ASSERT_NE(dialog, nullptr);
-    const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
-    list_attach(g_list, list);
-    const auto insert = [&](RowData* data) {
-        LVITEMW item = {};
-        item.mask = LVIF_PARAM, item.iItem = ListView_GetItemCount(list);
-        item.lParam = reinterpret_cast<LPARAM>(data);
-        return ListView_InsertItem(list, &item);
+    const auto check = [](HWND dialog) {
+        const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
+        ListControl control;
+        list_attach(control, list);
+        const auto insert = [&](RowData* data) {
+            LVITEMW item = {};
+            item.mask = LVIF_PARAM, item.iItem = ListView_GetItemCount(list);
+            item.lParam = reinterpret_cast<LPARAM>(data);
+            return ListView_InsertItem(list, &item);
+        };
+        const COLORREF black = 0;
+        int row = list_append_row(control, L"");
+        EXPECT_TRUE(list_set_row_colors(control, row, &black, &kRed) &&
+                    list_set_row_payload(control, 'E', row));
+        row = list_append_row(control, L"");
+        EXPECT_TRUE(list_set_row_payload(control, 'G', row) &&
+                    list_set_row_colors(control, row, &black, &kRed) &&
+                    list_set_row_colors(control, row, nullptr, nullptr));
+        insert(new RowData{&black, &kRed, false, 'F'});
+        insert(nullptr);
+        EXPECT_TRUE(list_set_row_colors(control, insert(nullptr), &black, &kRed));
+        EXPECT_TRUE(list_set_row_payload(control, 'J', insert(nullptr)));
+        insert(new RowData{nullptr, nullptr, false, 0});  // null colours mean the defaults
+        EXPECT_EQ(rows_text(list),
+                  L"||| E dr ds\n||| G dd ds\n||| F dr dr\n||| _ dd ds\n"
+                  L"||| 0 dr ds\n||| J dd ds\n||| 0 dd dd\n");
+        EXPECT_FALSE(list_set_row_payload(control, 5, ListView_GetItemCount(list)));
+        EXPECT_FALSE(list_set_row_colors(control, -1, nullptr, nullptr));
+        // Clearing deletes the rows; releasing leaves them with nothing that points at freed
+        // data.
+        list_clear(control);
+        EXPECT_EQ(ListView_GetItemCount(list), 0);
+        list_append_row(control, L"");
+        list_release(control);
+        EXPECT_EQ(rows_text(list), L"||| _ dd ds\n");
     };
-    const COLORREF black = 0;
-    int row = list_append_row(g_list, L"");
-    EXPECT_TRUE(list_set_row_colors(g_list, row, &black, &kRed) &&
-                list_set_row_payload(g_list, 'E', row));
-    row = list_append_row(g_list, L"");
-    EXPECT_TRUE(list_set_row_payload(g_list, 'G', row) &&
-                list_set_row_colors(g_list, row, &black, &kRed) &&
-                list_set_row_colors(g_list, row, nullptr, nullptr));
-    insert(new RowData{&black, &kRed, false, 'F'});
-    insert(nullptr);
-    EXPECT_TRUE(list_set_row_colors(g_list, insert(nullptr), &black, &kRed));
-    EXPECT_TRUE(list_set_row_payload(g_list, 'J', insert(nullptr)));
-    insert(new RowData{nullptr, nullptr, false, 0});  // null references mean the defaults
-    EXPECT_EQ(rows_text(list),
-              L"||| E dr ds\n||| G dd ds\n||| F dr dr\n||| _ dd ds\n"
-              L"||| 0 dr ds\n||| J dd ds\n||| 0 dd dd\n");
-    EXPECT_FALSE(list_set_row_payload(g_list, 5, ListView_GetItemCount(list)));
-    EXPECT_FALSE(list_set_row_colors(g_list, -1, nullptr, nullptr));
-    // Clearing deletes the rows; releasing leaves them with nothing that points at freed data.
-    list_clear(g_list);
-    EXPECT_EQ(ListView_GetItemCount(list), 0);
-    list_append_row(g_list, L"");
-    list_release(g_list);
-    EXPECT_EQ(rows_text(list), L"||| _ dd ds\n");
-    DestroyWindow(dialog);
+    AppState state = wintest::make_state(L"");
+    const DriveQueries none{[](LPCWSTR) -> UINT { return DRIVE_NO_ROOT_DIR; }};
+    EXPECT_EQ(run([&] { return run_drive_dialog(nullptr, state, none); }, check), L"open");
 }
 
 }  // namespace
