@@ -188,24 +188,21 @@ TEST_F(RealVolumes, OkPreparesTheFoldersOrWarnsAndStaysOpen) {
 }
 
 // The menu command of the main window, with a Navitel file open: on E: the file lands in the
-// FAT32 image with the bytes that "Сохранить как..." writes; J: is full, so the export fails
-// and the list already on it stays as it was. The script reads both images afterwards.
+// FAT32 image; J: is full, so the export fails. The script then reads both images from outside
+// Wine: E: must hold the bytes that "Сохранить как..." writes, and J: the list that was
+// already on it, whole.
 TEST_F(RealVolumes, ExportLandsInTheImageAndAFullStickKeepsItsList) {
     test::write_bytes(state_.type_config_path,
                       test::read_bytes(test::data_path("golden_config.txt")));
     const HWND window = create_main_window(state_);
     ASSERT_NE(window, nullptr);
     open_speedcam_file(window, InputFormat::Navitel, test::data_path("navitel_lf.txt"));
-    for (const auto& [root, shown, csv] :
-         {std::tuple{L"E:\\", L"", "navitel.csv"}, {L"J:\\", L"! ", "igo_indexed.csv"}}) {
+    for (const auto& [root, shown] : {std::pair{L"E:\\", L""}, {L"J:\\", L"! "}}) {
         const auto command = [&] {
             return SendMessageW(window, WM_COMMAND, IDM_PREPARE_DRIVE, 0), std::nullopt;
         };
         EXPECT_EQ(run(command, choose(root), window),
                   shown + box(*shown ? IDS_EXPORT_FAILED : IDS_EXPORT_DONE));
-        EXPECT_SAME_BYTES(
-            test::read_bytes(test::data_path(csv, "expected")),
-            test::read_bytes(root + std::wstring(L"myPOIs\\myPOIWarnings\\speedcam.csv")));
     }
     DestroyWindow(window);
 }
