@@ -1,7 +1,7 @@
 // The map's projection: pixels to coordinates and back at several zooms, the zoom and the
 // drag keeping the place under the pointer, and a drawn rectangle whichever way it was drawn.
 // That the rectangle is what the filter dialog stores for its corners typed in again, on a map
-// fitted to the file's objects, is CommandsTest.MapRectangleIsTheFilterThatTypingItsCornersGives.
+// fitted to the file's objects, is for the main window's test of the filter and the map.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -1,14 +1,13 @@
 // Orvane.exe as the user starts it: copied into a fresh folder, driven from this process
-// through its windows, and judged by its exit code, its time and the files beside it; the
-// settings blocks it keeps in Orvane.ini; and the string table as it shows it: texts that
-// only the right encoding of the .rc and the right formatting rules produce, and the text
-// helpers' one shared buffer.
+// through its windows, and judged by its exit code, its time and the files beside it; and the
+// string table as it shows it: texts that only the right encoding of the .rc and the right
+// formatting rules produce, and the text helpers' one shared buffer. settings_test.cpp checks
+// the settings blocks themselves.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <array>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -116,57 +115,6 @@ TEST_F(ProgramTest, KillingTheProgramWhileItSavesNeverDamagesTheTable) {
         ASSERT_EQ(types.size(), std::size_t{65536}) << "killed after " << ms << " ms";
         EXPECT_EQ(types.back().id, 65535);
     }
-}
-
-// The bytes of every settings block, so that whole states compare in one assertion.
-std::string blocks(const AppState& s) {
-    const auto raw = [](const auto& b) {
-        return std::string(reinterpret_cast<const char*>(&b), sizeof b);
-    };
-    return raw(s.window_rect) + raw(s.list1_widths) + raw(s.list2_widths) + raw(s.filter) +
-           raw(s.map_rect);
-}
-
-// A state whose blocks are unlike every default, the filter's reserved bytes too.
-AppState unusual(const std::wstring& folder) {
-    AppState s = wintest::make_state(folder);
-    std::memset(s.window_rect, 0x81, 16), std::memset(s.list1_widths, 0x92, 16);
-    std::memset(s.list2_widths, 0xA3, 20), std::memset(static_cast<void*>(&s.filter), 0xB4, 40);
-    std::memset(s.map_rect, 0xC5, 16);
-    return s;
-}
-
-// Orvane.ini's blocks round-trip; a damaged or missing one leaves its default. Without a
-// path nothing lands in the Windows folder, and nothing is read either.
-TEST(Settings, BlocksRoundTripAndDamagedOnesKeepTheirDefaults) {
-    test::TempDir dir;
-    const std::wstring folder = test::to_wide_path(dir.path()) + L"\\";
-    AppState saved = unusual(folder), loaded = wintest::make_state(folder);
-    write_settings(saved);
-    read_settings(loaded);
-    EXPECT_EQ(blocks(loaded), blocks(saved));
-    // Window has a wrong checksum, List1 the size of a different block, List2 is not hex, Map
-    // is gone; only Filter is sound.
-    for (auto [key, value] : {std::pair{L"Window", L"0A0000000B0000000C0000000D00000000"},
-                              {L"List1", L"01000000020000000300000004000000050000000F"},
-                              {L"List2", L"ZZ"},
-                              {L"Map", nullptr}})
-        WritePrivateProfileStringW(L"GlobalParam", key, value, saved.settings_path.c_str());
-    AppState damaged = wintest::make_state(folder), expected = wintest::make_state(folder);
-    read_settings(damaged);
-    expected.filter = saved.filter;
-    EXPECT_EQ(blocks(damaged), blocks(expected));
-
-    AppState pathless = unusual(L"");
-    pathless.settings_path.clear();
-    write_settings(pathless);
-    wchar_t windows[MAX_PATH] = {}, section[64] = {};
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    EXPECT_EQ(GetFileAttributesW((windows + std::wstring(L"\\Orvane.ini")).c_str()),
-              INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetPrivateProfileSectionW(L"GlobalParam", section, 64, L"win.ini"), 0u);
-    read_settings(pathless);
-    EXPECT_EQ(blocks(pathless), blocks(unusual(L"")));
 }
 
 // Entries whose units go wrong first when the .rc is read in another code page or its
