@@ -228,10 +228,9 @@ TEST(DriveDialog, FatInAnyCaseSuitsAndExFatDoesNot) {
 
 // A control of the test's own, on the list of a drive dialog that found no drive, whose
 // painter paints the rows: they get their data in every order, also rows the control did not
-// make. Row data is made on first
-// use and shared by payload and colours: setting one keeps the other. Column 0 always shows
-// the defaults; elsewhere a selected row shows the selection unless its flag is clear, and an
-// unselected row its own colours.
+// make. Row data is made on first use and shared by payload and colours: setting one keeps
+// the other. Column 0 always shows the defaults; elsewhere a selected row shows the selection
+// unless its flag is clear, and an unselected row its own colours.
 TEST(ListControl, PayloadAndColoursChangeIndependentlyAndPaintEachRow) {
     const auto check = [](HWND dialog) {
         const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);

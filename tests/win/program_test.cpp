@@ -26,7 +26,9 @@ class ProgramTest : public testing::Test {
         const auto exe = std::filesystem::path(ORVANE_EXE).make_preferred();
         ASSERT_TRUE(CopyFileW(exe.c_str(), exe_.c_str(), FALSE)) << GetLastError();
     }
-    void TearDown() override { exit_code(0); }
+    void TearDown() override {
+        if (process_.hProcess) exit_code(0);
+    }
     // A visible top-level dialog of the program with this title, or null after 10 s.
     HWND wait_for(const wchar_t* title) const {
         for (int i = 0; i < 500; ++i, Sleep(20)) {
@@ -49,8 +51,7 @@ class ProgramTest : public testing::Test {
         PostMessageW(terms, WM_COMMAND, button, 0);
         return button == IDOK ? wait_for(L"Orvane") : nullptr;
     }
-    // The exit code, or 99 when the program has not ended within the time and was killed (or
-    // none was running).
+    // The exit code, or 99 when the program has not ended within the time and was killed.
     DWORD exit_code(DWORD ms = 20000) {
         DWORD code = 99;
         if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0)
