@@ -1,7 +1,7 @@
 // The drive preparation dialog over the removable drives that tools/drive_volumes.sh presents
 // to Wine, real FAT images among them, asked through Windows' own calls; the export written
-// onto one through the main window; and, through DriveQueries, the file-system names that
-// Wine never reports.
+// onto one through the main window; through DriveQueries, the file-system names that Wine
+// never reports; and the list control that keeps and paints the dialog's rows.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,7 +12,6 @@
 #include <optional>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "drive_dialog.h"
@@ -20,7 +19,6 @@
 #include "main_commands.h"
 #include "main_window.h"
 #include "resource.h"
-#include "strings.h"
 #include "test_support.h"
 #include "win_test_util.h"
 
@@ -28,243 +26,251 @@ namespace {
 
 namespace fs = std::filesystem;
 constexpr COLORREF kGreen = RGB(200, 255, 200), kRed = RGB(255, 200, 200);
-using Rows = std::vector<std::pair<const wchar_t*, COLORREF>>;  // columns 1 to 4, background
 
-// What a run showed: the path handed back, each message box's text, whether the dialog's
-// boxes had the warning icon, and whether the dialog was still open after the action.
-struct Outcome {
-    std::optional<std::wstring> path;
-    std::vector<std::wstring> boxes;
-    bool warning_icons = true, stayed_open = false;
-};
-
-struct {
-    std::function<void(HWND)> act;
-    HWND owner;  // the window that opens the dialog, whose boxes are read too
-    Outcome out;
-    int phase, ticks;
-} g_run;
-
-HWND open_dialog() {
-    return wintest::dialog_titled(L"Подготовка съемного диска");
-}
-
-// Ticks inside the dialog's loop and inside each message box's: reads and closes every box,
-// acts once on the dialog, then cancels it if the action left it open. After 10 s everything
-// is cancelled, so that no run can hang.
-void CALLBACK on_tick(HWND, UINT, UINT_PTR, DWORD) {
-    const HWND dialog = open_dialog(), owner = dialog ? dialog : g_run.owner;
-    const HWND box = owner ? wintest::owned_by(owner) : nullptr;
-    if (++g_run.ticks > 500) {
-        for (HWND w : {box, dialog}) PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
-    } else if (box) {
-        g_run.out.boxes.push_back(wintest::window_text(GetDlgItem(box, 0xFFFF)));
-        // Wine's message box shows its icon in control 1088.
-        if (owner == dialog)
-            g_run.out.warning_icons &= SendDlgItemMessageW(box, 1088, STM_GETICON, 0, 0) ==
-                                       reinterpret_cast<LRESULT>(LoadIconW(nullptr, IDI_WARNING));
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    } else if (dialog && g_run.phase++ == 0) {
-        g_run.act(dialog);
-    } else if (dialog) {
-        g_run.out.stayed_open |= g_run.phase == 2;
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    }
-}
-
-template <class Open>
-Outcome run(Open open, std::function<void(HWND)> act, HWND owner = nullptr) {
-    g_run = {std::move(act), owner, {}, 0, 0};
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, on_tick);
-    g_run.out.path = open();
-    KillTimer(nullptr, timer);
-    return g_run.out;
-}
-
-// Columns 1 to 4 joined with '|'.
-std::wstring row_text(HWND list, int row) {
-    std::wstring joined;
-    for (int column = 1; column <= 4; ++column) {
-        wchar_t text[300] = {};
-        ListView_GetItemText(list, row, column, text, 300);
-        joined += (column > 1 ? L"|" : L"") + std::wstring(text);
-    }
-    return joined;
-}
-
-// Selects and focuses the row of that root, as a click does.
-void choose(HWND dialog, const std::wstring& root) {
-    const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
-    const UINT state = LVIS_SELECTED | LVIS_FOCUSED;
-    const std::wstring prefix = root + L"|";
-    for (int row = 0; row < ListView_GetItemCount(list); ++row)
-        if (prefix.size() > 1 && row_text(list, row).starts_with(prefix))
-            ListView_SetItemState(list, row, state, state);
-}
-
-std::function<void(HWND)> choose_and_confirm(std::wstring root) {
-    return [root](HWND dialog) {
-        choose(dialog, root);
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    };
-}
-
-const RowData* row_data(HWND list, int row) {
+// A cell as the dialog tells its list to paint it, asked at each stage as the list asks: d the
+// list's defaults, g and r green and red, s the selection, ? other colours or a wrong reply,
+// ! when the control is left to draw the selection or focus itself. Whether the row is
+// selected is the list's to say, not the state bits'.
+wchar_t paint(HWND list, int row, int column) {
     LVITEMW item = {};
     item.mask = LVIF_PARAM, item.iItem = row;
     ListView_GetItem(list, &item);
-    return reinterpret_cast<const RowData*>(item.lParam);
-}
-
-// The text and background colours of a cell, asked of the dialog as the list asks.
-std::pair<COLORREF, COLORREF> paint(HWND dialog, int row, int column) {
-    const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
     NMLVCUSTOMDRAW d = {};
     d.nmcd.hdr = {list, IDC_DRIVE_LIST, static_cast<UINT>(NM_CUSTOMDRAW)};
-    d.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
-    d.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
-    d.nmcd.lItemlParam = reinterpret_cast<LPARAM>(row_data(list, row));
-    d.iSubItem = column;
-    SendMessageW(dialog, WM_NOTIFY, IDC_DRIVE_LIST, reinterpret_cast<LPARAM>(&d));
-    EXPECT_EQ(GetWindowLongPtrW(dialog, DWLP_MSGRESULT), CDRF_NEWFONT);
-    return {d.clrText, d.clrTextBk};
+    d.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row), d.nmcd.lItemlParam = item.lParam;
+    d.nmcd.uItemState = CDIS_SELECTED | CDIS_FOCUS | CDIS_HOT, d.iSubItem = column;
+    std::vector<LRESULT> replies;
+    for (const DWORD stage :
+         {CDDS_PREPAINT, CDDS_ITEMPREPAINT, CDDS_POSTPAINT, CDDS_ITEMPREPAINT | CDDS_SUBITEM})
+        d.nmcd.dwDrawStage = stage, replies.push_back(SendMessageW(GetParent(list), WM_NOTIFY, 0,
+                                                                   reinterpret_cast<LPARAM>(&d)));
+    const COLORREF window = GetSysColor(COLOR_WINDOW), lit = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    const COLORREF shades[] = {CLR_DEFAULT, window, 0,   kGreen,
+                               0,           kRed,   lit, GetSysColor(COLOR_HIGHLIGHT)};
+    int i = 0;
+    while (i < 4 && (shades[2 * i] != d.clrText || shades[2 * i + 1] != d.clrTextBk)) ++i;
+    if (replies != std::vector<LRESULT>{CDRF_NOTIFYSUBITEMDRAW, CDRF_NOTIFYSUBITEMDRAW,
+                                        CDRF_DODEFAULT, CDRF_NEWFONT})
+        return L'?';
+    return d.nmcd.uItemState == CDIS_HOT ? L"dgrs?"[i] : L'!';
 }
 
-// The rows in letter order; column 0 keeps the list's colours, the others show whether the
-// head unit can read the drive, and a suitable row carries its letter.
-void expect_rows(HWND dialog, const Rows& expected) {
-    const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
-    ASSERT_EQ(ListView_GetItemCount(list), static_cast<int>(expected.size()));
-    const std::pair window{COLORREF{CLR_DEFAULT}, GetSysColor(COLOR_WINDOW)};
+std::wstring cell(HWND list, int row, int column) {
+    wchar_t text[300] = {};
+    ListView_GetItemText(list, row, column, text, 300);
+    return text;
+}
+
+// A line for each row: columns 1 to 4 joined with '|', what the row stands for (_ when it
+// has no data), and how columns 0 and 2 are painted, then again with the row selected.
+std::wstring rows_text(HWND list) {
+    ListControl reader;
+    reader.list = list;
+    std::wstring rows;
     for (int row = 0; row < ListView_GetItemCount(list); ++row) {
-        const auto [cells, back] = expected[row];
-        EXPECT_EQ(row_text(list, row), cells);
-        EXPECT_EQ(row_data(list, row)->payload, back == kGreen ? cells[0] : L'-') << row;
-        EXPECT_EQ(paint(dialog, row, 0), window) << row;
-        EXPECT_EQ(paint(dialog, row, 2), std::pair(COLORREF{0}, back)) << row;
+        for (int column = 1; column <= 4; ++column)
+            rows += cell(list, row, column) + (column < 4 ? L'|' : L' ');
+        const std::optional<LPARAM> payload = list_row_payload(reader, row);
+        rows += {payload ? static_cast<wchar_t>(*payload ? *payload : L'0') : L'_', L' ',
+                 paint(list, row, 0), paint(list, row, 2)};
+        ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+        rows += {L' ', paint(list, row, 0), paint(list, row, 2), L'\n'};
+        ListView_SetItemState(list, row, 0, LVIS_SELECTED);
     }
+    return rows;
 }
 
-class DriveDialog : public testing::Test {
-  protected:
-    std::wstring text(unsigned id) { return load_string_copy(state_, id).value_or(L"?"); }
-    std::optional<std::wstring> dialog() { return run_drive_dialog(nullptr, state_); }
-    test::TempDir dir_;
-    AppState state_ = wintest::make_state(dir_.path().wstring() + L"\\");
-};
+// Reads and closes every message box over the drive dialog or, once it has gone, over the
+// window that opened it; "! " marks the warning icon.
+std::wstring g_boxes;
+HWND g_owner;
+const auto drive_dialog = [] { return wintest::dialog_titled(L"Подготовка съемного диска"); };
+void CALLBACK read_boxes(HWND, UINT, UINT_PTR, DWORD) {
+    const HWND dialog = drive_dialog(), owner = dialog ? dialog : g_owner;
+    const HWND box = owner ? wintest::owned_by(owner) : nullptr;
+    if (!box) return;
+    // Wine's message box shows its icon in control 1088.
+    const bool warns = SendDlgItemMessageW(box, 1088, STM_GETICON, 0, 0) ==
+                       reinterpret_cast<LRESULT>(LoadIconW(nullptr, IDI_WARNING));
+    g_boxes += (warns ? L"! " : L"") + wintest::window_text(GetDlgItem(box, 0xFFFF)) + L"\n";
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
 
-class RealVolumes : public DriveDialog {
+// Runs `open`, and `act` on the dialog once it shows. What the run showed: the text of each
+// box, then "open" when the dialog was still open after `act` (it is then cancelled), and the
+// path handed back.
+std::wstring run(std::function<std::optional<std::wstring>()> open, std::function<void(HWND)> act,
+                 HWND owner = nullptr) {
+    g_boxes.clear(), g_owner = owner;
+    std::optional<std::wstring> path;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, read_boxes);
+    const auto acting = [&](HWND dialog) {
+        act(dialog);
+        if (IsWindowVisible(dialog))
+            g_boxes += L"open", PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    };
+    EXPECT_TRUE(wintest::while_running(drive_dialog, acting, [&] { path = open(); }));
+    KillTimer(nullptr, timer);
+    return g_boxes + path.value_or(L"");
+}
+
+// Selects and focuses the row of that root, as a click does, and confirms.
+std::function<void(HWND)> choose(const std::wstring& root) {
+    return [root](HWND dialog) {
+        const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
+        const UINT on = LVIS_SELECTED | LVIS_FOCUSED;
+        for (int row = 0; row < ListView_GetItemCount(list); ++row)
+            if (cell(list, row, 1) == root) ListView_SetItemState(list, row, on, on);
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    };
+}
+
+class RealVolumes : public testing::Test {
+  protected:
     void SetUp() override {
         if (!GetEnvironmentVariableW(L"ORVANE_DRIVE_VOLUMES", nullptr, 0))
             GTEST_SKIP() << "needs the drives that tools/drive_volumes.sh presents";
     }
+    std::wstring dialog(std::function<void(HWND)> act) {
+        return run([&] { return run_drive_dialog(nullptr, state_); }, std::move(act));
+    }
+    std::wstring box(unsigned id) { return wintest::text_of(state_, id) + L"\n"; }
+    test::TempDir dir_;
+    AppState state_ = wintest::make_state(dir_.path().wstring() + L"\\");
 };
 
-// C: and Z: are fixed disks and I: has no volume to read, so none of them is listed.
+// C: and Z: are fixed disks and I: has no volume to read, so none of them is listed. Column 0
+// keeps the list's colours; the others show whether the head unit can read the drive, or the
+// selection, and a suitable row carries its letter.
 TEST_F(RealVolumes, ListsEachRemovableVolumeAsWindowsDescribesIt) {
-    const Rows expected = {
-        {L"E:\\|NISSAN|FAT32|~ 7 Gb", kGreen},
-        {L"F:\\|-|FAT|< 1 Gb", kGreen},
-        {L"G:\\|BIG|FAT32|~ 15 Gb", kRed},  // 16 GiB, of which the data area is 15.98
-        {L"H:\\|-|NTFS|~ 2 Gb", kRed},      // ext2: Wine calls every other file system NTFS
-        // Wine reads the label from the boot sector, where mkfs.fat writes "NO NAME" when it
-        // is given none; Windows reads the root folder's and shows "-".
-        {L"J:\\|NO NAME|FAT|< 1 Gb", kGreen},
-        {L"K:\\|8GB|FAT32|~ 8 Gb", kRed},
-        {L"M:\\|-|FAT|-", kGreen},  // a drive that does not tell its size counts as empty
+    const auto check = [](HWND dialog) {
+        EXPECT_EQ(rows_text(GetDlgItem(dialog, IDC_DRIVE_LIST)),
+                  L"E:\\|NISSAN|FAT32|~ 7 Gb E dg ds\n"
+                  L"F:\\|-|FAT|< 1 Gb F dg ds\n"
+                  // 16 GiB, of which the data area is 15.98
+                  L"G:\\|BIG|FAT32|~ 15 Gb - dr ds\n"
+                  // ext2: Wine calls every other file system NTFS
+                  L"H:\\|-|NTFS|~ 2 Gb - dr ds\n"
+                  // Wine reads the label from the boot sector, where mkfs.fat writes "NO NAME"
+                  // when it is given none; Windows reads the root folder's and shows "-".
+                  L"J:\\|NO NAME|FAT|< 1 Gb J dg ds\n"
+                  L"K:\\|8GB|FAT32|~ 8 Gb - dr ds\n"
+                  // a drive that does not tell its size counts as empty
+                  L"M:\\|-|FAT|- M dg ds\n");
     };
-    const Outcome outcome = run(
-        [&] { return dialog(); },
-        [&](HWND dialog) {
-            expect_rows(dialog, expected);
-            // The selected row shows the selection from column 1 on.
-            choose(dialog, L"G:\\");
-            EXPECT_EQ(paint(dialog, 2, 4),
-                      std::pair(GetSysColor(COLOR_HIGHLIGHTTEXT), GetSysColor(COLOR_HIGHLIGHT)));
-            EXPECT_EQ(paint(dialog, 1, 1), std::pair(COLORREF{0}, kGreen));
-        });
-    EXPECT_TRUE(outcome.stayed_open);
-    EXPECT_FALSE(outcome.path);
+    EXPECT_EQ(dialog(check), L"open");
 }
 
 TEST_F(RealVolumes, OkPreparesTheFoldersOrWarnsAndStaysOpen) {
-    struct Case {
-        const wchar_t* row;      // nothing chosen when empty
-        const char *dir, *file;  // made on F: beforehand
-        unsigned box;            // the warning shown, 0 for none
-    } const cases[] = {
+    // The root chosen (none when empty), a folder and a file made on F: beforehand, and the
+    // warning shown (none for 0).
+    const std::tuple<const wchar_t*, const char*, const char*, unsigned> cases[] = {
         {L"", nullptr, nullptr, 0},
         {L"G:\\", nullptr, nullptr, IDS_DRIVE_UNSUITABLE},
-        {L"H:\\", nullptr, nullptr, IDS_DRIVE_UNSUITABLE},
-        {L"K:\\", nullptr, nullptr, IDS_DRIVE_UNSUITABLE},
         {L"F:\\", nullptr, nullptr, 0},
         {L"F:\\", "myPOIs", "myPOIs/keep.txt", 0},
         {L"F:\\", nullptr, "myPOIs", IDS_DRIVE_FOLDERS_FAILED},
         {L"F:\\", "myPOIs", "myPOIs/myPOIWarnings", IDS_DRIVE_FOLDERS_FAILED},
     };
     const fs::path stick = L"F:\\";
-    for (const Case& c : cases) {
+    for (const auto& [row, dir, file, warning] : cases) {
         fs::remove_all(stick / "myPOIs");
-        if (c.dir) fs::create_directory(stick / c.dir);
-        if (c.file) test::write_bytes((stick / c.file).wstring(), "x");
-        const Outcome outcome = run([&] { return dialog(); }, choose_and_confirm(c.row));
-        const bool prepared = c.row == stick && c.box == 0;
-        SCOPED_TRACE(testing::Message() << wintest::units(c.row) << (c.file ? c.file : ""));
-        EXPECT_EQ(outcome.boxes, std::vector<std::wstring>(c.box != 0, text(c.box)));
-        EXPECT_TRUE(outcome.warning_icons);
-        EXPECT_EQ(outcome.stayed_open, !prepared);
-        EXPECT_EQ(outcome.path, prepared ? std::optional(L"F:\\myPOIs\\myPOIWarnings\\speedcam.csv")
-                                         : std::nullopt);
+        if (dir) fs::create_directory(stick / dir);
+        if (file) test::write_bytes((stick / file).wstring(), "x");
+        const bool prepared = row == stick && warning == 0;
+        SCOPED_TRACE(testing::Message() << wintest::units(row) << (file ? file : ""));
+        EXPECT_EQ(dialog(choose(row)), warning    ? L"! " + box(warning) + L"open"
+                                       : prepared ? L"F:\\myPOIs\\myPOIWarnings\\speedcam.csv"
+                                                  : L"open");
         EXPECT_EQ(fs::is_directory(stick / "myPOIs/myPOIWarnings"), prepared);
-        EXPECT_TRUE(!c.file || fs::is_regular_file(stick / c.file));  // nothing lost
+        EXPECT_TRUE(!file || fs::is_regular_file(stick / file));  // nothing lost
     }
 }
 
 // The menu command of the main window, with a Navitel file open: on E: the file lands in the
-// FAT32 image with the bytes that "Сохранить как..." writes; J: is full, so the export fails
-// and the list already on it stays as it was. The script reads both images afterwards.
+// FAT32 image; J: is full, so the export fails. The script then reads both images from outside
+// Wine: E: must hold the bytes that "Сохранить как..." writes, and J: the list that was
+// already on it, whole.
 TEST_F(RealVolumes, ExportLandsInTheImageAndAFullStickKeepsItsList) {
     test::write_bytes(state_.type_config_path,
                       test::read_bytes(test::data_path("golden_config.txt")));
     const HWND window = create_main_window(state_);
     ASSERT_NE(window, nullptr);
     open_speedcam_file(window, InputFormat::Navitel, test::data_path("navitel_lf.txt"));
-    const std::tuple<const wchar_t*, unsigned, const char*> sticks[] = {
-        {L"E:\\", IDS_EXPORT_DONE, "navitel.csv"},
-        {L"J:\\", IDS_EXPORT_FAILED, "igo_indexed.csv"},
-    };
-    for (const auto& [root, box, csv] : sticks) {
-        const Outcome outcome = run(
-            [&] {
-                SendMessageW(window, WM_COMMAND, IDM_PREPARE_DRIVE, 0);
-                return std::optional<std::wstring>();
-            },
-            choose_and_confirm(root), window);
-        EXPECT_EQ(outcome.boxes, std::vector{text(box)}) << wintest::units(root);
-        EXPECT_SAME_BYTES(
-            test::read_bytes(test::data_path(csv, "expected")),
-            test::read_bytes(root + std::wstring(L"myPOIs\\myPOIWarnings\\speedcam.csv")));
+    for (const auto& [root, shown] : {std::pair{L"E:\\", L""}, {L"J:\\", L"! "}}) {
+        const auto command = [&] {
+            return SendMessageW(window, WM_COMMAND, IDM_PREPARE_DRIVE, 0), std::nullopt;
+        };
+        EXPECT_EQ(run(command, choose(root), window),
+                  shown + box(*shown ? IDS_EXPORT_FAILED : IDS_EXPORT_DONE));
     }
     DestroyWindow(window);
 }
 
 // Wine reports only FAT, FAT32 and NTFS, so these two names come through DriveQueries: the
 // comparison ignores case, and exFAT is not FAT.
-TEST_F(DriveDialog, FatInAnyCaseSuitsAndExFatDoesNot) {
+TEST(DriveDialog, FatInAnyCaseSuitsAndExFatDoesNot) {
     const DriveQueries names{
-        [](LPCWSTR root) -> UINT {
-            return root[0] == L'H' || root[0] == L'J' ? DRIVE_REMOVABLE : DRIVE_NO_ROOT_DIR;
-        },
-        [](LPCWSTR root, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR fs, DWORD) -> BOOL {
-            return lstrcpyW(fs, root[0] == L'H' ? L"exFAT" : L"fat32") != nullptr;
+        [](LPCWSTR r) -> UINT { return r[0] == 'H' || r[0] == 'J' ? DRIVE_REMOVABLE : 0; },
+        [](LPCWSTR r, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR fs, DWORD) -> BOOL {
+            return lstrcpyW(fs, r[0] == 'H' ? L"exFAT" : L"fat32") != nullptr;
         },
         [](LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER total, PULARGE_INTEGER) -> BOOL {
-            return (total->QuadPart = 4ull << 30) != 0;
+            return total->QuadPart = 4ull << 30, TRUE;
         }};
-    run([&] { return run_drive_dialog(nullptr, state_, names); },
-        [](HWND dialog) {
-            expect_rows(dialog, {{L"H:\\|-|exFAT|~ 4 Gb", kRed}, {L"J:\\|-|fat32|~ 4 Gb", kGreen}});
-        });
+    AppState state = wintest::make_state(L"");
+    const auto check = [](HWND dialog) {
+        EXPECT_EQ(rows_text(GetDlgItem(dialog, IDC_DRIVE_LIST)),
+                  L"H:\\|-|exFAT|~ 4 Gb - dr ds\nJ:\\|-|fat32|~ 4 Gb J dg ds\n");
+    };
+    EXPECT_EQ(run([&] { return run_drive_dialog(nullptr, state, names); }, check), L"open");
+}
+
+// A control of the test's own, on the list of a drive dialog that found no drive, whose
+// painter paints the rows: they get their data in every order, also rows the control did not
+// make. Row data is made on first use and shared by payload and colours: setting one keeps
+// the other. Column 0 always shows the defaults; elsewhere a selected row shows the selection
+// unless its flag is clear, and an unselected row its own colours.
+TEST(ListControl, PayloadAndColoursChangeIndependentlyAndPaintEachRow) {
+    const auto check = [](HWND dialog) {
+        const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
+        ListControl control;
+        list_attach(control, list);
+        const auto insert = [&](RowData* data) {
+            LVITEMW item = {};
+            item.mask = LVIF_PARAM, item.iItem = ListView_GetItemCount(list);
+            item.lParam = reinterpret_cast<LPARAM>(data);
+            return ListView_InsertItem(list, &item);
+        };
+        const COLORREF black = 0;
+        int row = list_append_row(control, L"");
+        EXPECT_TRUE(list_set_row_colors(control, row, &black, &kRed) &&
+                    list_set_row_payload(control, 'E', row));
+        row = list_append_row(control, L"");
+        EXPECT_TRUE(list_set_row_payload(control, 'G', row) &&
+                    list_set_row_colors(control, row, &black, &kRed) &&
+                    list_set_row_colors(control, row, nullptr, nullptr));
+        insert(new RowData{&black, &kRed, false, 'F'});
+        insert(nullptr);
+        EXPECT_TRUE(list_set_row_colors(control, insert(nullptr), &black, &kRed));
+        EXPECT_TRUE(list_set_row_payload(control, 'J', insert(nullptr)));
+        insert(new RowData{nullptr, nullptr, false, 0});  // null colours mean the defaults
+        EXPECT_EQ(rows_text(list),
+                  L"||| E dr ds\n||| G dd ds\n||| F dr dr\n||| _ dd ds\n"
+                  L"||| 0 dr ds\n||| J dd ds\n||| 0 dd dd\n");
+        EXPECT_FALSE(list_set_row_payload(control, 5, ListView_GetItemCount(list)));
+        EXPECT_FALSE(list_set_row_colors(control, -1, nullptr, nullptr));
+        // Clearing deletes the rows; releasing leaves them with nothing that points at freed
+        // data.
+        list_clear(control);
+        EXPECT_EQ(ListView_GetItemCount(list), 0);
+        list_append_row(control, L"");
+        list_release(control);
+        EXPECT_EQ(rows_text(list), L"||| _ dd ds\n");
+    };
+    AppState state = wintest::make_state(L"");
+    const DriveQueries none{[](LPCWSTR) -> UINT { return DRIVE_NO_ROOT_DIR; }};
+    EXPECT_EQ(run([&] { return run_drive_dialog(nullptr, state, none); }, check), L"open");
 }
 
 }  // namespace

@@ -1,15 +1,20 @@
 // Orvane.exe as the user starts it: copied into a fresh folder, driven from this process
-// through its windows, and judged by its exit code, its time and the files beside it.
+// through its windows, and judged by its exit code, its time and the files beside it; and the
+// string table as it shows it: texts that only the right encoding of the .rc and the right
+// formatting rules produce, and the text helpers' one shared buffer. settings_test.cpp checks
+// the settings blocks themselves.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <array>
-#include <cstring>
 #include <filesystem>
+#include <string>
 
+#include "app_state_win.h"
 #include "camera_types.h"
 #include "resource.h"
+#include "strings.h"
 #include "test_support.h"
 #include "win_test_util.h"
 
@@ -18,21 +23,11 @@ namespace {
 class ProgramTest : public testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::path exe(ORVANE_EXE);
-        exe.make_preferred();
-        dir_path_ = test::to_wide_path(dir_.path()) + L"\\";
-        exe_ = dir_path_ + L"Orvane.exe";
-        ASSERT_TRUE(CopyFileW(exe.wstring().c_str(), exe_.c_str(), FALSE)) << GetLastError();
-        ini_ = dir_path_ + L"Orvane.ini";
-        config_ = dir_path_ + L"Config.txt";
+        const auto exe = std::filesystem::path(ORVANE_EXE).make_preferred();
+        ASSERT_TRUE(CopyFileW(exe.c_str(), exe_.c_str(), FALSE)) << GetLastError();
     }
     void TearDown() override {
-        if (process_.hProcess) TerminateProcess(process_.hProcess, 99), close_handles();
-    }
-    void close_handles() {
-        CloseHandle(process_.hThread);
-        CloseHandle(process_.hProcess);
-        process_ = {};
+        if (process_.hProcess) exit_code(0);
     }
     // A visible top-level dialog of the program with this title, or null after 10 s.
     HWND wait_for(const wchar_t* title) const {
@@ -56,89 +51,96 @@ class ProgramTest : public testing::Test {
         PostMessageW(terms, WM_COMMAND, button, 0);
         return button == IDOK ? wait_for(L"Orvane") : nullptr;
     }
-    // The exit code, or 99 when the program has not ended within the time.
+    // The exit code, or 99 when the program has not ended within the time and was killed.
     DWORD exit_code(DWORD ms = 20000) {
         DWORD code = 99;
-        if (WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process_.hProcess, &code);
-        else
+        if (WaitForSingleObject(process_.hProcess, ms) != WAIT_OBJECT_0)
             TerminateProcess(process_.hProcess, 99);
-        close_handles();
+        else
+            GetExitCodeProcess(process_.hProcess, &code);
+        CloseHandle(process_.hThread), CloseHandle(process_.hProcess);
+        process_ = {};
         return code;
     }
-    template <typename T>
-    T block(const wchar_t* key) const {
-        T value{};
-        EXPECT_TRUE(GetPrivateProfileStructW(L"GlobalParam", key, &value, sizeof value, ini_.c_str()));
-        return value;
-    }
-
     test::TempDir dir_;
-    std::wstring dir_path_, exe_, ini_, config_;
+    const std::wstring dir_path_ = test::to_wide_path(dir_.path()) + L"\\",
+                       exe_ = dir_path_ + L"Orvane.exe", ini_ = dir_path_ + L"Orvane.ini",
+                       config_ = dir_path_ + L"Config.txt";
     PROCESS_INFORMATION process_ = {};
 };
 
-using Ints4 = std::array<int, 4>;
-using Ints5 = std::array<int, 5>;
-using Filter = std::array<std::uint8_t, 40>;
-
+// What the program writes back must be what write_settings writes for the defaults and the
+// Filter block that was there, whose reserved bytes no code reads.
 TEST_F(ProgramTest, DecliningTheTermsStillWritesTheSettingsBack) {
-    // Only a Filter block, whose reserved bytes no code reads.
-    Filter filter = {1, 2, 3, 4, 0xFD, 0xFE, 0xFF, 0x80};
-    const double area[4] = {37.3, 55.9, 37.9, 55.5};
-    std::memcpy(filter.data() + 8, area, sizeof area);
-    ASSERT_TRUE(WritePrivateProfileStructW(L"GlobalParam", L"Filter", filter.data(), 40, ini_.c_str()));
+    AppState expected = wintest::make_state(dir_path_ + L"expected-");
+    expected.filter = {{1, 2, 3, 4, 0xFD, 0xFE, 0xFF, 0x80}, {37.3, 55.9, 37.9, 55.5}};
+    for (const std::wstring& ini : {ini_, expected.settings_path})
+        ASSERT_TRUE(WritePrivateProfileStructW(L"GlobalParam", L"Filter", &expected.filter, 40,
+                                               ini.c_str()));
     start(IDCANCEL);
     EXPECT_EQ(exit_code(), 0u);
-    EXPECT_EQ(block<Ints4>(L"Window"), (Ints4{0, 0, 0, 0}));
-    EXPECT_EQ(block<Ints4>(L"List1"), (Ints4{150, 50, 100, 100}));
-    EXPECT_EQ(block<Ints5>(L"List2"), (Ints5{30, 50, 50, 200, 200}));
-    EXPECT_EQ(block<Filter>(L"Filter"), filter);
-    EXPECT_FALSE(std::filesystem::exists(dir_.path() / "Config.txt")) << "no main window, no table";
+    write_settings(expected);
+    EXPECT_EQ(test::read_bytes(ini_), test::read_bytes(expected.settings_path));
+    EXPECT_FALSE(std::filesystem::exists(config_)) << "no main window, no table";
 }
 
 TEST_F(ProgramTest, AcceptingRunsTheMainWindowAndSavesAtExit) {
-    const int saved[4] = {-499, 30, -499 + 1000, 30 + 650};
-    ASSERT_TRUE(WritePrivateProfileStructW(L"GlobalParam", L"Window", const_cast<int*>(saved), 16,
-                                           ini_.c_str()));
     // A damaged Count claims 65,536 entries without a key: none is loaded, so nothing of
     // them is saved, and the program ends at once.
     test::write_bytes(config_, "[Navitel]\r\nCount=65536\r\n");
     const HWND main = start(IDOK);
     ASSERT_NE(main, nullptr);
-    RECT placed = {};
-    GetWindowRect(main, &placed);
-    EXPECT_EQ((Ints4{placed.left, placed.top, placed.right, placed.bottom}), (Ints4{-499, 30, 501, 680}));
     SetWindowPos(main, nullptr, 10, 20, 950, 600, SWP_NOZORDER);
     PostMessageW(main, WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(exit_code(5000), 0u);
-    EXPECT_EQ(block<Ints4>(L"Window"), (Ints4{10, 20, 960, 620}));
-    EXPECT_EQ(block<Filter>(L"Filter"), Filter{});
+    std::array<int, 4> window = {};
+    GetPrivateProfileStructW(L"GlobalParam", L"Window", window.data(), 16, ini_.c_str());
+    EXPECT_EQ(window, (std::array{10, 20, 960, 620}));
     EXPECT_EQ(GetPrivateProfileIntW(L"Navitel", L"Count", -1, config_.c_str()), 0);
 }
 
 // The largest table, saved at exit while the program is killed at different moments: the
 // table in Config.txt is always whole, the old one or the new one.
 TEST_F(ProgramTest, KillingTheProgramWhileItSavesNeverDamagesTheTable) {
-    std::wstring text = L"\uFEFF[Navitel]\r\n";
-    for (int i = 0; i < kMaxCameraTypes; ++i)
-        text += L"ID" + std::to_wstring(i) + L"=" + std::to_wstring(i) + L"\r\nFmt" +
-                std::to_wstring(i) + L"=Камера %SPEED%\r\n";
-    text += L"Count=65536\r\n";
-    std::string bytes;
-    for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    for (const DWORD delay : {0, 30, 80, 150, 300}) {
-        test::write_bytes(config_, bytes);
+    CameraTypeList types;
+    for (int i = 0; i < kMaxCameraTypes; ++i) types.push_back(test::camera_type(i, L"Камера"));
+    ASSERT_TRUE(save_camera_types(types, config_, InputFormat::Navitel));
+    const std::string table = test::read_bytes(config_);
+    for (const DWORD ms : {0, 30, 80, 150, 300}) {
+        test::write_bytes(config_, table);
         const HWND main = start(IDOK);
         ASSERT_NE(main, nullptr);
         PostMessageW(main, WM_COMMAND, IDM_EXIT, 0);
-        Sleep(delay);
-        exit_code(0);  // killed unless it has ended already
-        CameraTypeList types;
+        exit_code(ms);  // killed unless it has ended by then
         load_camera_types(types, config_, InputFormat::Navitel);
-        ASSERT_EQ(types.size(), std::size_t{65536}) << "killed after " << delay << " ms";
+        ASSERT_EQ(types.size(), std::size_t{65536}) << "killed after " << ms << " ms";
         EXPECT_EQ(types.back().id, 65535);
     }
+}
+
+// Entries whose units go wrong first when the .rc is read in another code page or its
+// escapes are not turned into what they stand for: the line breaks, em dashes and tab of the
+// compass, doubled quotes, and "%%" (every entry is a format, also one shown without
+// arguments). load_string shares one buffer: a text made from an earlier result must read it
+// before it is replaced, and a missing entry must not leave the previous text behind.
+TEST(StringTable, ExactUnitsAndNestedAndMissingEntries) {
+    AppState state = wintest::make_state(L"");
+    EXPECT_EQ(wintest::text_of(state, IDS_FILTER_COMPASS),
+              L"север\r\n|\r\n\r\nзапад \u2014 \t \u2014 восток\r\n\r\n|\r\nюг");
+    EXPECT_EQ(wintest::text_of(state, IDS_TERMS_AGREEMENT),
+              L"Нажимая кнопку \"Принимаю\" Вы соглашаетесь с вышеописанными условиями.");
+    EXPECT_TRUE(wintest::text_of(state, IDS_ELEMENT_HINT).ends_with(L" аргументе %SPEED%"));
+    EXPECT_EQ(std::wstring(load_string(state, IDS_STATUS_OBJECTS, 4294967295u,
+                                       load_string(state, IDS_FILTER_ON))),
+              L"Объектов: 4294967295 (Фильтр: Вкл)");
+    EXPECT_EQ(std::wstring(
+                  load_string(state, IDS_STATUS_TYPE, load_string(state, IDS_FORMAT_IGO), L"ANSI")),
+              L"Тип: Формат IGO (ANSI)");
+    EXPECT_EQ(load_string_copy(state, IDS_CANCEL), std::optional<std::wstring>(L"Отмена"));
+    EXPECT_EQ(state.string_buffer, L"Тип: Формат IGO (ANSI)") << "a copy leaves the buffer";
+    EXPECT_EQ(load_string(state, 4242), nullptr);
+    EXPECT_TRUE(state.string_buffer.empty());
+    EXPECT_EQ(format_string(L"[%s]", load_string_copy(state, 4242)), L"[(null)]");
 }
 
 }  // namespace
