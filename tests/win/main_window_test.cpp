@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
-#include <string>
 #include <vector>
 
 #include "camera_types.h"
@@ -215,16 +213,15 @@ TEST_F(MainWindowTest, AnchoringNeverBelowTheTemplateAndPlacement) {
     }
 }
 
+// Escape reaches the window as IDCANCEL, so the Escape row also stands for Cancel.
 TEST_F(MainWindowTest, EscapeCloseBoxAndExitEndTheRun) {
-    const std::pair<UINT, WPARAM> ends[] = {
-        {WM_COMMAND, IDM_EXIT}, {WM_COMMAND, IDCANCEL}, {WM_CLOSE, 0}, {WM_KEYDOWN, VK_ESCAPE}};
-    for (auto [message, wparam] : ends) {
+    for (auto [message, wparam] :
+         {std::pair<UINT, WPARAM>{WM_COMMAND, IDM_EXIT}, {WM_CLOSE, 0}, {WM_KEYDOWN, VK_ESCAPE}}) {
         const auto end = [&](HWND w) {
             PostMessageW(message == WM_KEYDOWN ? GetFocus() : w, message, wparam, 0);
         };
-        const auto run = [&] { run_main_window(state_); };
-        EXPECT_TRUE(
-            wintest::while_running([] { return wintest::dialog_titled(L"Orvane"); }, end, run))
+        EXPECT_TRUE(wintest::while_running([] { return wintest::dialog_titled(L"Orvane"); }, end,
+                                           [&] { run_main_window(state_); }))
             << message;
     }
 }
