@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
-#include <string>
 #include <vector>
 
 #include "camera_types.h"
@@ -109,30 +107,36 @@ class MainWindowTest : public testing::Test {
     HWND window_ = nullptr, objects_ = nullptr, types_ = nullptr;
 };
 
+// The template holds placeholders: samples show the program's texts arriving in Cyrillic, no
+// menu item is left without one or grayed or checked, and each control shows its own entry.
 TEST_F(MainWindowTest, TextsColumnsAndWhatCloseStores) {
     std::copy_n(std::array{150, -1, 100, 77}.begin(), 4, state_.list1_widths);
     open();
-    // The template's English texts are replaced from the string table: a sample shows the
-    // Cyrillic arrives whole, and no menu item, however deep, keeps its English name.
-    std::wstring english;
+    wchar_t navitel[64] = {}, head[64] = {};
+    GetMenuStringW(GetMenu(window_), IDM_OPEN_NAVITEL, navitel, 64, MF_BYCOMMAND);
+    LVCOLUMNW column = {LVCF_TEXT, 0, 0, head, 64, 0, 0, 0, 0, 0, 0};
+    ListView_GetColumn(types_, 0, &column);
+    EXPECT_EQ(window_text(GetDlgItem(window_, IDC_OBJECT_GROUP)) + L"|" + navitel + L"|" + head,
+              L"Содержимое файла Speedcam|Формат Navitel|#");
+    std::wstring left;
     const std::function<void(HMENU)> walk = [&](HMENU menu) {
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        for (int i = 0; i < GetMenuItemCount(menu); walk(GetSubMenu(menu, i++))) {
             wchar_t name[128] = {};
-            GetMenuStringW(menu, i, name, 128, MF_BYPOSITION);
-            if (std::all_of(name, name + wcslen(name), [](wchar_t c) { return c < 0x80; }))
-                english += name;
-            if (GetSubMenu(menu, i)) walk(GetSubMenu(menu, i));
+            const bool off = GetMenuState(menu, i, MF_BYPOSITION) & (MF_GRAYED | MF_CHECKED);
+            if (GetMenuStringW(menu, i, name, 128, MF_BYPOSITION) &&
+                (off || std::ranges::none_of(name, [](wchar_t c) { return c >= 0x400; })))
+                left += name + std::wstring(L"|");
         }
     };
     walk(GetMenu(window_));
-    wchar_t item[128] = {};
-    GetMenuStringW(GetMenu(window_), IDM_OPEN_NAVITEL, item, 128, MF_BYCOMMAND);
-    EXPECT_EQ(window_text(window_) + L"|" + window_text(GetDlgItem(window_, IDC_OBJECT_GROUP)) +
-                  L"|" + item + L"|" + english + L"|" +
-                  window_text(GetDlgItem(window_, IDC_TYPE_HINT)),
-              L"Orvane|Содержимое файла Speedcam|Формат Navitel||" +
-                  wintest::text_of(state_, IDS_TYPE_HINT));
-    // The headers' widths are the saved ones (-1: the control's own).
+    EXPECT_EQ(left, L"");
+    const std::pair<int, unsigned> entries[] = {
+        {IDC_OBJECT_HINT, IDS_OBJECT_HINT},       {IDC_TYPE_HINT, IDS_TYPE_HINT},
+        {IDC_ENCODING_UTF16, IDS_ENCODING_UTF16}, {IDC_ENCODING_UTF8, IDS_ENCODING_UTF8},
+        {IDC_ENCODING_ANSI, IDS_ENCODING_ANSI},   {IDC_STATUS_BAR, IDS_STATUS_NO_FILE}};
+    for (auto [id, text] : entries)
+        EXPECT_EQ(window_text(GetDlgItem(window_, id)), wintest::text_of(state_, text)) << id;
+    // The columns have the saved widths (-1: the control's own).
     std::vector<int> widths;
     for (HWND list : {objects_, types_})
         for (int c = 0; c < Header_GetItemCount(ListView_GetHeader(list)); ++c)
@@ -144,15 +148,12 @@ TEST_F(MainWindowTest, TextsColumnsAndWhatCloseStores) {
     const DWORD styles = LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES;
     EXPECT_EQ(ListView_GetExtendedListViewStyle(objects_) & styles, DWORD{LVS_EX_FULLROWSELECT});
     EXPECT_EQ(ListView_GetExtendedListViewStyle(types_) & styles, styles);
-
-    // At close the widths the columns then have are stored, and the window's rectangle.
+    // At close the widths the columns then have are stored.
     ListView_SetColumnWidth(objects_, 2, 123);
     ListView_SetColumnWidth(types_, 4, 61);
-    const Rect last = rect_of(window_);
     close();
     EXPECT_EQ((std::array{state_.list1_widths[1], state_.list1_widths[2], state_.list2_widths[4]}),
               (std::array{widths[1], 123, 61}));
-    EXPECT_TRUE(std::equal(last.begin(), last.end(), state_.window_rect));
     // The icon has images of its own at 32 and 16 pixels, not ones that LoadImage would scale
     // from another size: its directory has a 6-byte head, then 14-byte entries that start with
     // the width.
@@ -212,16 +213,15 @@ TEST_F(MainWindowTest, AnchoringNeverBelowTheTemplateAndPlacement) {
     }
 }
 
+// Escape reaches the window as IDCANCEL, so the Escape row also stands for Cancel.
 TEST_F(MainWindowTest, EscapeCloseBoxAndExitEndTheRun) {
-    const std::pair<UINT, WPARAM> ends[] = {
-        {WM_COMMAND, IDM_EXIT}, {WM_COMMAND, IDCANCEL}, {WM_CLOSE, 0}, {WM_KEYDOWN, VK_ESCAPE}};
-    for (auto [message, wparam] : ends) {
+    for (auto [message, wparam] :
+         {std::pair<UINT, WPARAM>{WM_COMMAND, IDM_EXIT}, {WM_CLOSE, 0}, {WM_KEYDOWN, VK_ESCAPE}}) {
         const auto end = [&](HWND w) {
             PostMessageW(message == WM_KEYDOWN ? GetFocus() : w, message, wparam, 0);
         };
-        const auto run = [&] { run_main_window(state_); };
-        EXPECT_TRUE(
-            wintest::while_running([] { return wintest::dialog_titled(L"Orvane"); }, end, run))
+        EXPECT_TRUE(wintest::while_running([] { return wintest::dialog_titled(L"Orvane"); }, end,
+                                           [&] { run_main_window(state_); }))
             << message;
     }
 }
@@ -353,27 +353,22 @@ TEST_F(MainWindowTest, FilterDialogAndMapRectangleSetTheSameArea) {
 
     // Drawn with the left button from the middle of the map, which is fitted to all five, to
     // its bottom-right corner: Moscow, not St Petersburg at the top left.
-    std::wstring drawing;
     const auto draw = [&](HWND d) {
         RECT r;
         GetClientRect(d, &r);
         const long line = rect_of(GetDlgItem(d, IDC_MAP_STATUS))[1];
-        const LPARAM from = MAKELPARAM(r.right / 2, line / 2),
-                     to = MAKELPARAM(r.right - 4, line - 8);
-        SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, from);
+        const LPARAM to = MAKELPARAM(r.right - 4, line - 8);
+        SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, line / 2));
         SendMessageW(d, WM_MOUSEMOVE, MK_LBUTTON, to);
-        drawing = window_text(GetDlgItem(d, IDC_MAP_STATUS));
         SendMessageW(d, WM_LBUTTONUP, 0, to);
     };
-    EXPECT_EQ(with_box(command(IDM_MAP), IDOK, {}, draw).substr(0, 16), L"Карта объектов: ");
-    EXPECT_NE(drawing.find(L"В прямоугольнике: "), std::wstring::npos) << drawing;
+    with_box(command(IDM_MAP), IDOK, {}, draw);
     EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "read again with the drawn area";
-    SendMessageW(window_, WM_COMMAND, IDC_ENCODING_ANSI, 0);
-    EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "and that area is the one stored";
-    // The filter dialog shows the corners; typing them in again gives the same filter.
+    // The filter dialog shows the stored corners; typed in again they are the same filter.
     const auto drawn = corners();
     filter({nullptr, nullptr, nullptr, nullptr});
     EXPECT_EQ(corners(), drawn);
+    EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "so the drawn area was the one stored";
     // Cancel changes nothing; "Сбросить фильтр" switches the filter off and reads all again.
     with_box(command(IDM_MAP), IDCANCEL);
     EXPECT_EQ(corners(), drawn);
@@ -413,43 +408,35 @@ TEST_F(MainWindowTest, DialectSwitchAndCloseSaveTheTableOrTell) {
     EXPECT_EQ(with_box([&] { close(); }), told);
 }
 
-TEST_F(MainWindowTest, ExportWritesTheGoldenFileAndReportsEachResult) {
-    open("navitel_lf.txt");
-    const std::wstring out = dir_.file("speedcam.csv");
-    EXPECT_EQ(with_box([&] { export_and_report(window_, out); }), L"OK: Экспорт успешно завершен.");
-    EXPECT_SAME_BYTES(test::read_bytes(test::data_path("navitel.csv", "expected")),
-                      test::read_bytes(out));
-    EXPECT_EQ(with_box([&] { export_and_report(window_, dir_.file("no folder\\speedcam.csv")); }),
-              L"Error: Во время экспорта произошли ошибки.");
-    // Past 6 MB the file is cut and the user is told to narrow the area.
+// A folder that is not there is told as an error; past 6 MB the file is cut and the user is
+// told to narrow the area. The good export is the user session's.
+TEST_F(MainWindowTest, ExportReportsAnErrorAndACappedFile) {
     std::string big = "IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION\n";
     for (int i = 0; i < 40000; ++i)
         big += "1,3" + std::string(30, '7') + ",5" + std::string(30, '5') + ",1,60,1,90\n";
+    open();
     read(InputFormat::Navitel, write("big.txt", big));
-    const std::wstring capped = with_box([&] { export_and_report(window_, out); });
+    EXPECT_EQ(with_box([&] { export_and_report(window_, dir_.file("no folder\\speedcam.csv")); }),
+              L"Error: Во время экспорта произошли ошибки.");
+    const std::wstring capped = with_box([&] { export_and_report(window_, dir_.file("out.csv")); });
     EXPECT_TRUE(capped.starts_with(L"OK: Экспорт завершен, но")) << wintest::units(capped);
 }
 
 TEST(TermsDialog, ShowsTheTermsAndReportsTheChoice) {
     AppState state = wintest::make_state(L"");
-    const auto text = [&](unsigned id) { return wintest::text_of(state, id); };
-    const std::wstring expected = text(IDS_ACCEPT) + L"|" + text(IDS_DECLINE) + L"|" +
-                                  text(IDS_TERMS_HEADING) + L"\r\n\r\n" +
-                                  text(IDS_TERMS_DISCLAIMER) + L"\r\n\r\n" + text(IDS_TERMS_AS_IS) +
-                                  L"\r\n\r\n" + text(IDS_TERMS_AGREEMENT) + L"|";
     for (auto [command, accepted] : {std::pair{IDOK, true}, {IDCANCEL, false}, {0, false}}) {
         bool result = !accepted;
-        std::wstring shown;
+        std::wstring blank;
         const auto read_and_close = [&](HWND d) {
             for (int id : {IDOK, IDCANCEL, IDC_TERMS_TEXT})
-                shown += window_text(GetDlgItem(d, id)) + L"|";
+                if (window_text(GetDlgItem(d, id)).empty()) blank += std::to_wstring(id) + L" ";
             PostMessageW(d, command ? WM_COMMAND : WM_CLOSE, command, 0);
         };
         const bool ended =
             wintest::while_running([] { return wintest::dialog_titled(L"Условия использования"); },
                                    read_and_close, [&] { result = run_terms_dialog(state); });
         EXPECT_TRUE(ended && result == accepted) << command;
-        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(blank, L"") << "controls without a text";
     }
 }
 

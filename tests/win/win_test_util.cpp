@@ -34,40 +34,36 @@ struct Run {
     DWORD start;
     bool acted, timed_out;
 };
+// A stale WM_TIMER can still arrive after its run has ended.
 Run* g_run = nullptr;
 
 void CALLBACK on_timer(HWND, UINT, UINT_PTR, DWORD) {
     if (g_run == nullptr) return;
-    const HWND found = g_run->find();
-    if (found != nullptr && !g_run->acted) {
+    if (const HWND found = g_run->acted ? nullptr : g_run->find()) {
         g_run->acted = true;
         g_run->act(found);
     } else if (GetTickCount() - g_run->start > 10000) {
         g_run->timed_out = true;
-        const auto cancel = [](HWND w, LPARAM) -> BOOL {
-            PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
-            return TRUE;
-        };
-        EnumThreadWindows(GetCurrentThreadId(), cancel, 0);
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND w, LPARAM) -> BOOL { return PostMessageW(w, WM_COMMAND, IDCANCEL, 0) || true; },
+            0);
     }
 }
 
 // The first visible window of this thread with this owner and title, where they are given.
 HWND search(HWND owner, const wchar_t* title) {
-    struct {
+    struct Search {
         HWND owner;
         const wchar_t* title;
         HWND found;
     } s{owner, title, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM p) -> BOOL {
-            auto& w = *reinterpret_cast<decltype(s)*>(p);
-            return !IsWindowVisible(window) ||
-                   (w.owner && GetWindow(window, GW_OWNER) != w.owner) ||
-                   (w.title && window_text(window) != w.title) || !(w.found = window);
-        },
-        reinterpret_cast<LPARAM>(&s));
+    const auto test = [](HWND window, LPARAM p) -> BOOL {
+        auto& w = *reinterpret_cast<Search*>(p);
+        return !IsWindowVisible(window) || (w.owner && GetWindow(window, GW_OWNER) != w.owner) ||
+               (w.title && window_text(window) != w.title) || !(w.found = window);
+    };
+    EnumThreadWindows(GetCurrentThreadId(), test, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
 
