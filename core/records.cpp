@@ -19,6 +19,20 @@ std::size_t next_size(std::size_t last, std::size_t first, std::size_t max) {
     return last == 0 ? first : std::min(2 * last, max);
 }
 
+// Moves the pieces in use to the spares, in order, so the largest comes last; false, with
+// nothing moved, when memory ran out.
+template <typename Piece>
+bool to_spares(std::vector<Piece>& used, std::vector<Piece>& spares) noexcept {
+    try {
+        spares.reserve(spares.size() + used.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (Piece& piece : used) spares.push_back(std::move(piece));
+    used.clear();
+    return true;
+}
+
 }  // namespace
 
 const wchar_t* TextStore::add(std::wstring_view text) noexcept {
@@ -60,14 +74,7 @@ bool TextStore::take(TextStore&& other) noexcept {
 }
 
 void TextStore::recycle() noexcept {
-    try {
-        spare_.reserve(spare_.size() + chunks_.size());
-    } catch (const std::bad_alloc&) {
-        clear();
-        return;
-    }
-    for (Chunk& chunk : chunks_) spare_.push_back(std::move(chunk));
-    chunks_.clear();
+    if (!to_spares(chunks_, spare_)) return clear();
     used_ = 0;
 }
 
@@ -185,17 +192,8 @@ bool RecordList::take(RecordList&& other) noexcept {
 }
 
 void RecordList::recycle() noexcept {
-    try {
-        spare_.reserve(spare_.size() + segments_.size());
-    } catch (const std::bad_alloc&) {
-        clear();
-        return;
-    }
-    for (Segment& segment : segments_) {
-        segment.size = 0;
-        spare_.push_back(std::move(segment));
-    }
-    segments_.clear();
+    for (Segment& segment : segments_) segment.size = 0;
+    if (!to_spares(segments_, spare_)) return clear();
     ends_.clear();
     count_ = 0;
     tally_.reset();
