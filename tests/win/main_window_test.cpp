@@ -1,7 +1,7 @@
 // The main window built from template 102 by its real procedure and driven through its
 // commands' own routines: texts, placement, anchoring, the lists and status bar a file fills,
 // check boxes, element editor, filter and map, the dialect switch, the message boxes of a
-// failed read, a failed save and the export; then the terms dialog and the icon.
+// failed read, a failed save and the export; and the icon.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,7 +15,6 @@
 #include "main_commands.h"
 #include "main_window.h"
 #include "resource.h"
-#include "terms_dialog.h"
 #include "test_support.h"
 #include "win_test_util.h"
 
@@ -420,24 +419,6 @@ TEST_F(MainWindowTest, ExportReportsAnErrorAndACappedFile) {
               L"Error: Во время экспорта произошли ошибки.");
     const std::wstring capped = with_box([&] { export_and_report(window_, dir_.file("out.csv")); });
     EXPECT_TRUE(capped.starts_with(L"OK: Экспорт завершен, но")) << wintest::units(capped);
-}
-
-TEST(TermsDialog, ShowsTheTermsAndReportsTheChoice) {
-    AppState state = wintest::make_state(L"");
-    for (auto [command, accepted] : {std::pair{IDOK, true}, {IDCANCEL, false}, {0, false}}) {
-        bool result = !accepted;
-        std::wstring blank;
-        const auto read_and_close = [&](HWND d) {
-            for (int id : {IDOK, IDCANCEL, IDC_TERMS_TEXT})
-                if (window_text(GetDlgItem(d, id)).empty()) blank += std::to_wstring(id) + L" ";
-            PostMessageW(d, command ? WM_COMMAND : WM_CLOSE, command, 0);
-        };
-        const bool ended =
-            wintest::while_running([] { return wintest::dialog_titled(L"Условия использования"); },
-                                   read_and_close, [&] { result = run_terms_dialog(state); });
-        EXPECT_TRUE(ended && result == accepted) << command;
-        EXPECT_EQ(blank, L"") << "controls without a text";
-    }
 }
 
 }  // namespace
