@@ -31,8 +31,7 @@ AppState unusual(const std::wstring& folder) {
     return s;
 }
 
-// Orvane.ini's blocks round-trip; a damaged or missing one leaves its default. Without a
-// path nothing lands in the Windows folder.
+// Orvane.ini's blocks round-trip; a damaged or missing one leaves its default.
 TEST(Settings, BlocksRoundTripAndDamagedOnesKeepTheirDefaults) {
     test::TempDir dir;
     const std::wstring folder = test::to_wide_path(dir.path()) + L"\\";
@@ -51,15 +50,6 @@ TEST(Settings, BlocksRoundTripAndDamagedOnesKeepTheirDefaults) {
     read_settings(damaged);
     expected.filter = saved.filter;
     EXPECT_EQ(blocks(damaged), blocks(expected));
-
-    AppState pathless = unusual(L"");
-    pathless.settings_path.clear();
-    write_settings(pathless);
-    wchar_t windows[MAX_PATH] = {}, section[64] = {};
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    EXPECT_EQ(GetFileAttributesW((windows + std::wstring(L"\\Orvane.ini")).c_str()),
-              INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetPrivateProfileSectionW(L"GlobalParam", section, 64, L"win.ini"), 0u);
 }
 
 }  // namespace
