@@ -170,16 +170,4 @@ TEST(TypeTableSave, LargestTableSavesQuicklyAndWhole) {
     EXPECT_FALSE(save_camera_types(types, dir.file("gone/Config.txt"), InputFormat::Navitel));
 }
 
-TEST(TypeTableShipped, DefaultConfigHasBothDialects) {
-    const std::wstring path = from_utf8(std::string(ORVANE_SOURCE_ROOT) + "/resources/Config.txt");
-    EXPECT_TRUE(test::read_bytes(path).starts_with("\xff\xfe"));
-    CameraTypeList navitel, igo;
-    load_camera_types(navitel, path, InputFormat::Navitel);
-    load_camera_types(igo, path, InputFormat::Igo);
-    EXPECT_EQ((std::pair{navitel.size(), igo.size()}),
-              (std::pair<std::size_t, std::size_t>{12, 34}));
-    for (const CameraType& type : navitel)
-        EXPECT_EQ(type.export_enabled, type.id >= 100 ? 0 : 1) << "hazards are off by default";
-}
-
 }  // namespace
