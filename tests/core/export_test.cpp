@@ -51,14 +51,7 @@ struct Lists {
         return export_speedcam_csv(records, types, path);
     }
     std::string exported(ExportResult expected = ExportResult::Complete) const {
-        test::TempDir dir;
-        EXPECT_EQ(write(dir.file("speedcam.csv")), expected);
-        std::string csv = test::read_bytes(dir.file("speedcam.csv"));
-        // The figure shown before the export is the size the export then writes.
-        const ExportPlan plan = plan_export(records, types);
-        EXPECT_EQ((std::pair{plan.bytes, plan.result}),
-                  (std::pair{std::uint64_t{csv.size()}, expected}));
-        return csv;
+        return test::exported_csv(records, types, expected);
     }
 };
 

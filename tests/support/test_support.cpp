@@ -12,6 +12,7 @@
 #endif
 
 #include "codepage.h"
+#include "export.h"
 #include "file_io.h"
 #include "reader.h"
 
@@ -103,6 +104,17 @@ RecordList read_text(std::string_view bytes, TextEncoding encoding, InputFormat 
     RecordList records;
     EXPECT_TRUE(read_speedcam_file(records, path, encoding, format, area));
     return records;
+}
+
+std::string exported_csv(const RecordList& records, const CameraTypeList& types,
+                         ExportResult expected) {
+    TempDir dir;
+    EXPECT_EQ(export_speedcam_csv(records, types, dir.file("speedcam.csv")), expected);
+    std::string csv = read_bytes(dir.file("speedcam.csv"));
+    const ExportPlan plan = plan_export(records, types);
+    EXPECT_EQ((std::pair{plan.bytes, plan.result}),
+              (std::pair{std::uint64_t{csv.size()}, expected}));
+    return csv;
 }
 
 CameraType camera_type(int id, std::wstring_view text, bool enabled) {

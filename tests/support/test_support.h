@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "area_filter.h"
+#include "export.h"
 #include "formats.h"
 #include "records.h"
 
@@ -45,6 +46,11 @@ std::string describe_difference(std::string_view expected, std::string_view actu
 // Reads bytes given as text as a speedcam file.
 RecordList read_text(std::string_view bytes, TextEncoding encoding, InputFormat format,
                      const AreaFilter& area = {});
+
+// What export_speedcam_csv writes for these lists, after checking its result and that the
+// figure shown before the export (plan_export) foretold that result and that size.
+std::string exported_csv(const RecordList& records, const CameraTypeList& types,
+                         ExportResult expected = ExportResult::Complete);
 
 // A camera type whose description and message are both `text`.
 CameraType camera_type(int id, std::wstring_view text, bool enabled = true);
