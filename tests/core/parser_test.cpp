@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <sstream>
 #include <string>
 
 #include "codepage.h"
@@ -31,49 +32,22 @@ std::string parse(std::wstring_view line, const LineRules& rules = {}) {
     return records.empty() ? "" : test::row(records[0]);
 }
 
-// Lines that read the same in both dialects, and the record each gives.
-const std::pair<std::wstring_view, const char*> kSharedSyntax[] = {
-    {L"1,37.61755,55.75222,1,60,1,90", "37.61755|55.75222|1|60|90|"},
-    {L"1,37.61755,55.75222,2,40,1,270,Main street, 5", "37.61755|55.75222|2|40|270|Main street, 5"},
-    {L"1,37.61755,55.75222,1,60,1,90 // near school", "37.61755|55.75222|1|60|90|// near school"},
-    {L"1,37.61755,55.75222,1,60,1,", "37.61755|55.75222|1|60|0|"},
-    {L"1,37.61755,55.75222,1,60,1,90,", "37.61755|55.75222|1|60|90|"},
-    {L"1,37.61755,55.75222,1,60,1,90,5", "37.61755|55.75222|1|60|90|"},
-    // Numbers in front of the comment stay part of it.
-    {L"1,37.61755,55.75222,1,60,1,90,12 km", "37.61755|55.75222|1|60|90|12 km"},
-    {L"1,37.61755,55.75222,1,60,1,90,5,7", ""},
-    {L"1,37.61755,55.75222,1,60,1,90 ,text", ""},
-    {L"IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION", ""},
-    {L"1, 37.61755,55.75222,1,60,1,90", ""},
-    {L",,,,,,", "||0|0|0|"},
-    {L"1,37.61755,55.75222,1.5,-60,1,90", "37.61755|55.75222|1|-60|90|"},
-    {L"1,1-2,55.75222,1,60,1,90", "1-2|55.75222|1|60|90|"},
-    {L"\uFEFF1,37.61755,55.75222,1,60,1,90", ""},
-    {L"1,37.61755,55.75222,1,60", ""},
-    {L"1/2,37.61755,55.75222,1,60,1,90", ""},
-    {L"1,37.61755,55.75222,1,60,1,90,Улица Ленина", "37.61755|55.75222|1|60|90|Улица Ленина"},
-    // Out-of-range numbers stop at the 32-bit limits.
-    {L"1,0,0,99999999999,-99999999999,1,2147483648", "0|0|2147483647|-2147483648|2147483647|"},
-    {L"1,0,0,--5,5-3,1,.", "0|0|0|5|0|"},
-    // A character of several bytes that ends column 6 goes as a whole.
-    {L"1,37.61755,55.75222,1,60,1,90Ж камера", "37.61755|55.75222|1|60|90| камера"},
-    {L"1,37.61755,55.75222,1,60,1,90€", "37.61755|55.75222|1|60|90|"},
-    {L"1,37.61755,55.75222,Ж,60,1,90", ""},
-    // A zero unit ends the line.
-    {L"1,37.6,55.7,1,60,1,90\0,5,7,garbage"sv, "37.6|55.7|1|60|90|"},
-    {L"1,37.6,55.7,1,60,1,90,ab\0cd"sv, "37.6|55.7|1|60|90|ab"},
-    {L"1,2,3\0,4,5,6,7"sv, ""},
-    // A 32-character run of digits in front of a comment rejects the line.
-    {L"1,2,3,4,5,6,7,88888888888888888888888888888888 x", ""},
-};
-
+// tests/data/line_syntax.txt: lines that read the same in both dialects, and their records.
 TEST(LineSyntax, EveryTableRowInBothDialects) {
-    for (const InputFormat format : {InputFormat::Navitel, InputFormat::Igo}) {
-        for (const auto& [line, expected] : kSharedSyntax)
-            EXPECT_EQ(parse(line, {format, false, {}}), expected)
-                << testing::PrintToString(std::wstring(line));
-        EXPECT_EQ(parse(L"1,2,3,4,5,6,7", {static_cast<InputFormat>(2), false, {}}), "");
+    const std::string text = test::read_bytes(test::data_path("line_syntax.txt"));
+    ASSERT_NE(text.find('\t'), std::string::npos);
+    std::istringstream table(text);
+    for (std::string entry; std::getline(table, entry);) {
+        if (entry.empty() || entry[0] == '#') continue;
+        const std::size_t tab = entry.find('\t');
+        std::wstring line = from_utf8(entry.substr(0, tab));
+        for (const auto& [code, unit] : {std::pair{L"\\0"sv, L"\0"sv}, {L"\\uFEFF"sv, L"\uFEFF"sv}})
+            for (std::size_t at; (at = line.find(code)) != std::wstring::npos;)
+                line.replace(at, code.size(), unit);
+        for (const InputFormat format : {InputFormat::Navitel, InputFormat::Igo})
+            EXPECT_EQ(parse(line, {format, false, {}}), entry.substr(tab + 1)) << entry;
     }
+    EXPECT_EQ(parse(L"1,2,3,4,5,6,7", {static_cast<InputFormat>(2), false, {}}), "");
 }
 
 TEST(LineSyntax, FieldAndCommentLimits) {
