@@ -1,7 +1,7 @@
 // The main window built from template 102 by its real procedure and driven through its
 // commands' own routines: texts, placement, anchoring, the lists and status bar a file fills,
 // check boxes, element editor, filter and map, the dialect switch, the message boxes of a
-// failed read, a failed save and the export; and the icon.
+// failed read, a failed save and the export.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "camera_types.h"
+#include "codepage.h"
 #include "main_commands.h"
 #include "main_window.h"
 #include "resource.h"
@@ -144,22 +145,12 @@ TEST_F(MainWindowTest, TextsColumnsAndWhatCloseStores) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, IDC_ENCODING_UTF16)));
     EXPECT_EQ(SendDlgItemMessageW(window_, IDC_ENCODING_UTF8, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
-    const DWORD styles = LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES;
-    EXPECT_EQ(ListView_GetExtendedListViewStyle(objects_) & styles, DWORD{LVS_EX_FULLROWSELECT});
-    EXPECT_EQ(ListView_GetExtendedListViewStyle(types_) & styles, styles);
     // At close the widths the columns then have are stored.
     ListView_SetColumnWidth(objects_, 2, 123);
     ListView_SetColumnWidth(types_, 4, 61);
     close();
     EXPECT_EQ((std::array{state_.list1_widths[1], state_.list1_widths[2], state_.list2_widths[4]}),
               (std::array{widths[1], 123, 61}));
-    // The icon has images of its own at 32 and 16 pixels, not ones that LoadImage would scale
-    // from another size: its directory has a 6-byte head, then 14-byte entries that start with
-    // the width.
-    const HRSRC group = FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_ORVANE), RT_GROUP_ICON);
-    const auto* icons = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, group)));
-    ASSERT_NE(icons, nullptr);
-    EXPECT_EQ((std::array{icons[4], icons[6], icons[20]}), (std::array<BYTE, 3>{2, 32, 16}));
 }
 
 // Controls follow the edges they are anchored to, never below the template's size; then the
@@ -226,44 +217,35 @@ TEST_F(MainWindowTest, EscapeCloseBoxAndExitEndTheRun) {
 }
 
 // Each file shows its records and one row per type met that the table knows, with the first
-// entry's texts (navitel_lf.txt meets type 1 twice; the table has two entries for it). A file
-// that cannot be read after a good one is told, and leaves empty lists and a true status bar,
-// whether it is opened or read again.
+// entry's texts (navitel_lf.txt meets type 1 twice; the table has two entries for it): both
+// lists of each file, as tests/expected/main_window_files.txt has them. A file that cannot be
+// read after a good one is told, and leaves empty lists and a true status bar, whether it is
+// opened or read again.
 TEST_F(MainWindowTest, FilesFillBothListsAndTheStatusBarFitsItsTexts) {
     open();
     const std::wstring missing = dir_.file("missing.txt"), cannot = L"Не удалось прочитать файл ";
-    const std::tuple<std::wstring, Rows, Rows> cases[] = {
-        {test::data_path("navitel_lf.txt"),
-         {L"37.61755, 55.75222|1|60|Камера на Тверской", L"37.58934, 55.73412|2|40|",
-          L"30.31413, 59.93863|4|90|Средняя скорость «КАД»",
-          L"37.62001, 55.75001|101|60|// ограничение", L"37.70012, 55.80034|1|60|"},
-         {L"x|1|2|Стационарная камера|Камера %SPEED% км/ч", L"-|2|1|Светофор|Светофор %SPEED%",
-          L"x|4|1|Средняя скорость|Средняя \"%SPEED%\" и снова %SPEED%",
-          L"x|101|1|Ограничение скорости|Ограничение"}},
-        {write("unknown.txt", "1,37.1,55.1,8,60,1,0\n2,37.2,55.2,2,40,1,0\n"),
-         {L"37.1, 55.1|8|60|", L"37.2, 55.2|2|40|"},
-         {L"-|2|1|Светофор|Светофор %SPEED%"}},
-        {missing, {}, {}},
-        {write("empty.txt", ""), {}, {}},
-        {write("igo.txt", test::read_bytes(test::data_path("igo_indexed.txt"))),
-         {L"39.0747753, 51.7134321|192|40|", L"39.1800000, 51.6600000|68|60|",
-          L"37.6000000, 55.7000000|227|80|"},
-         {L"x|192|1|Стационарная камера|Камера %SPEED%", L"x|68|1|Красный свет|Красный свет",
-          L"x|227|1|Участок без сообщения|"}},
-    };
+    const std::wstring paths[] = {
+        test::data_path("navitel_lf.txt"),
+        write("unknown.txt", "1,37.1,55.1,8,60,1,0\n2,37.2,55.2,2,40,1,0\n"), missing,
+        write("empty.txt", ""),
+        write("igo.txt", test::read_bytes(test::data_path("igo_indexed.txt")))};
+    std::wstring shown;
     const HWND bar = GetDlgItem(window_, IDC_STATUS_BAR);
     const HDC dc = GetDC(bar);
     SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
-    for (const auto& [path, objects, types] : cases) {
+    for (const std::wstring& path : paths) {
         SCOPED_TRACE(testing::Message() << path);
         const bool igo = path.ends_with(L"igo.txt");
         const std::wstring file = path == missing ? cannot + path : L"Файл: " + path + L" загружен";
         const auto opened =
             with_box([&] { read(igo ? InputFormat::Igo : InputFormat::Navitel, path); });
         EXPECT_EQ(opened, path == missing ? L"Error: " + file : L"");
-        EXPECT_EQ((std::pair{table(objects_), table(types_)}), (std::pair{objects, types}));
+        shown += L"== " + path.substr(path.find_last_of(L"\\/") + 1) + L"\n";
+        for (const Rows& rows : {table(objects_), Rows{L"--"}, table(types_)})
+            for (const std::wstring& row : rows) shown += row + L"\n";
         EXPECT_EQ(status(0, 2), file + (igo ? L"|Тип: Формат IGO" : L"|Тип: Формат Navitel") +
-                                    L" (UTF-8)|Объектов: " + std::to_wstring(objects.size()) +
+                                    L" (UTF-8)|Объектов: " +
+                                    std::to_wstring(ListView_GetItemCount(objects_)) +
                                     L" (Фильтр: Откл)");
         // Parts 1 and 2 are as wide as their texts need in the bar's font, never narrower than
         // at start.
@@ -277,6 +259,8 @@ TEST_F(MainWindowTest, FilesFillBothListsAndTheStatusBarFitsItsTexts) {
         }
     }
     ReleaseDC(bar, dc);
+    EXPECT_SAME_BYTES(test::read_bytes(test::data_path("main_window_files.txt", "expected")),
+                      to_utf8(shown));
     // The ANSI button reads the current file again, in the system code page: here it is gone.
     const std::wstring igo = dir_.file("igo.txt");
     DeleteFileW(igo.c_str());
