@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "codepage.h"
 #include "drive_dialog.h"
 #include "list_control.h"
 #include "main_commands.h"
@@ -139,24 +140,17 @@ class RealVolumes : public testing::Test {
     AppState state_ = wintest::make_state(dir_.path().wstring() + L"\\");
 };
 
-// C: and Z: are fixed disks and I: has no volume to read, so none of them is listed. Column 0
-// keeps the list's colours; the others show whether the head unit can read the drive, or the
-// selection, and a suitable row carries its letter.
+// The rows as tests/expected/removable_drives.txt has them. C: and Z: are fixed disks and I:
+// has no volume to read, so none of them is listed. Column 0 keeps the list's colours; the
+// others show whether the head unit can read the drive, or the selection, and a suitable row
+// carries its letter. G: has 16 GiB, of which the data area is 15.98; H: is ext2, and Wine
+// calls every other file system NTFS; J: shows "NO NAME" because Wine reads the label from
+// the boot sector, where mkfs.fat writes it when it is given none (Windows reads the root
+// folder's and shows "-"); M: does not tell its size and counts as empty.
 TEST_F(RealVolumes, ListsEachRemovableVolumeAsWindowsDescribesIt) {
     const auto check = [](HWND dialog) {
-        EXPECT_EQ(rows_text(GetDlgItem(dialog, IDC_DRIVE_LIST)),
-                  L"E:\\|NISSAN|FAT32|~ 7 Gb E dg ds\n"
-                  L"F:\\|-|FAT|< 1 Gb F dg ds\n"
-                  // 16 GiB, of which the data area is 15.98
-                  L"G:\\|BIG|FAT32|~ 15 Gb - dr ds\n"
-                  // ext2: Wine calls every other file system NTFS
-                  L"H:\\|-|NTFS|~ 2 Gb - dr ds\n"
-                  // Wine reads the label from the boot sector, where mkfs.fat writes "NO NAME"
-                  // when it is given none; Windows reads the root folder's and shows "-".
-                  L"J:\\|NO NAME|FAT|< 1 Gb J dg ds\n"
-                  L"K:\\|8GB|FAT32|~ 8 Gb - dr ds\n"
-                  // a drive that does not tell its size counts as empty
-                  L"M:\\|-|FAT|- M dg ds\n");
+        EXPECT_SAME_BYTES(test::read_bytes(test::data_path("removable_drives.txt", "expected")),
+                          to_utf8(rows_text(GetDlgItem(dialog, IDC_DRIVE_LIST))));
     };
     EXPECT_EQ(dialog(check), L"open");
 }
@@ -227,10 +221,10 @@ TEST(DriveDialog, FatInAnyCaseSuitsAndExFatDoesNot) {
 }
 
 // A control of the test's own, on the list of a drive dialog that found no drive, whose
-// painter paints the rows: they get their data in every order, also rows the control did not
-// make. Row data is made on first use and shared by payload and colours: setting one keeps
-// the other. Column 0 always shows the defaults; elsewhere a selected row shows the selection
-// unless its flag is clear, and an unselected row its own colours.
+// painter paints the rows: they get their data in every order, also rows that got none when
+// they were made, as when memory ran out. Row data is made on first use and shared by payload
+// and colours: setting one keeps the other. Column 0 always shows the defaults; elsewhere a
+// selected row shows the selection, and an unselected row its own colours.
 TEST(ListControl, PayloadAndColoursChangeIndependentlyAndPaintEachRow) {
     const auto check = [](HWND dialog) {
         const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
@@ -250,14 +244,11 @@ TEST(ListControl, PayloadAndColoursChangeIndependentlyAndPaintEachRow) {
         EXPECT_TRUE(list_set_row_payload(control, 'G', row) &&
                     list_set_row_colors(control, row, &black, &kRed) &&
                     list_set_row_colors(control, row, nullptr, nullptr));
-        insert(new RowData{&black, &kRed, false, 'F'});
         insert(nullptr);
         EXPECT_TRUE(list_set_row_colors(control, insert(nullptr), &black, &kRed));
         EXPECT_TRUE(list_set_row_payload(control, 'J', insert(nullptr)));
-        insert(new RowData{nullptr, nullptr, false, 0});  // null colours mean the defaults
         EXPECT_EQ(rows_text(list),
-                  L"||| E dr ds\n||| G dd ds\n||| F dr dr\n||| _ dd ds\n"
-                  L"||| 0 dr ds\n||| J dd ds\n||| 0 dd dd\n");
+                  L"||| E dr ds\n||| G dd ds\n||| _ dd ds\n||| 0 dr ds\n||| J dd ds\n");
         EXPECT_FALSE(list_set_row_payload(control, 5, ListView_GetItemCount(list)));
         EXPECT_FALSE(list_set_row_colors(control, -1, nullptr, nullptr));
         // Clearing deletes the rows; releasing leaves them with nothing that points at freed
