@@ -88,6 +88,8 @@ TEST_F(ProgramTest, DecliningTheTermsStillWritesTheSettingsBack) {
     EXPECT_FALSE(std::filesystem::exists(config_)) << "no main window, no table";
 }
 
+// The close box ends the run here; the next test ends it with Файл > Выход, and the sessions
+// of tools/ with Escape.
 TEST_F(ProgramTest, AcceptingRunsTheMainWindowAndSavesAtExit) {
     // A damaged Count claims 65,536 entries without a key: none is loaded, so nothing of
     // them is saved, and the program ends at once.
@@ -95,7 +97,7 @@ TEST_F(ProgramTest, AcceptingRunsTheMainWindowAndSavesAtExit) {
     const HWND main = start(IDOK);
     ASSERT_NE(main, nullptr);
     SetWindowPos(main, nullptr, 10, 20, 950, 600, SWP_NOZORDER);
-    PostMessageW(main, WM_COMMAND, IDM_EXIT, 0);
+    PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(exit_code(5000), 0u);
     std::array<int, 4> window = {};
     GetPrivateProfileStructW(L"GlobalParam", L"Window", window.data(), 16, ini_.c_str());
