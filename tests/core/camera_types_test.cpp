@@ -89,26 +89,18 @@ TEST(TypeTableLoad, DefaultsLimitsAndDamagedFiles) {
     EXPECT_EQ(load("[Navitel]\r\nCount=1\r\nID0=1\r\n", static_cast<InputFormat>(2)).size(), 0u);
 }
 
-// Saving one dialect writes its keys in order and keeps every other line as it was.
+// Saving one dialect writes its keys in order and keeps every other line as it was: the Navitel
+// section of tests/data/config_before_save.txt, ten old entries, becomes the two of
+// tests/expected/config_saved.txt; the comments, [Other] and [IGO] stay byte for byte.
 TEST(TypeTableSave, KeysInOrderEverythingElseKept) {
     test::TempDir dir;
     const std::wstring path = dir.file("Config.txt");
-    const std::string other = "; Orvane\r\n[Other]\r\na=1\r\n; note\r\nb=\"q\"\r\n";
-    const std::string igo =
-        "[IGO]\r\nID0=192\r\nEnable0=1\r\nDesc0=Камера\r\nFmt0=К %SPEED%\r\nCount=1\r\n";
-    std::string navitel = "[Navitel]\r\n";
-    for (int i = 0; i < 10; ++i) navitel += "ID" + std::to_string(i) + "=9\r\n";
-    test::write_bytes(path, "\xef\xbb\xbf" + other + navitel + "Count=10\r\n" + igo);
-
+    test::write_bytes(path, test::read_bytes(test::data_path("config_before_save.txt")));
     CameraTypeList types = {test::camera_type(-5, L"Скорость %SPEED% \"км/ч\""),
                             test::camera_type(101, L"", false)};
     ASSERT_TRUE(save_camera_types(types, path, InputFormat::Navitel));
-    EXPECT_EQ(test::read_bytes(path),
-              "\xef\xbb\xbf" + other +
-                  to_utf8(L"[Navitel]\r\nID0=-5\r\nEnable0=1\r\nDesc0=Скорость %SPEED% "
-                          L"\"км/ч\"\r\nFmt0=Скорость %SPEED% \"км/ч\"\r\nID1=101\r\n"
-                          L"Enable1=0\r\nDesc1=\r\nFmt1=\r\nCount=2\r\n") +
-                  igo);
+    EXPECT_SAME_BYTES(test::read_bytes(test::data_path("config_saved.txt", "expected")),
+                      test::read_bytes(path));
     ASSERT_TRUE(save_camera_types({}, path, InputFormat::Navitel));
     EXPECT_EQ(ProfileReader(path).get_int(L"Navitel", L"Count", 7), 0);
     EXPECT_EQ(ProfileReader(path).get_int(L"Navitel", L"ID0", 77), 77) << "old entries are gone";
