@@ -172,7 +172,8 @@ TEST_F(RealVolumes, OkPreparesTheFoldersOrWarnsAndStaysOpen) {
         if (dir) fs::create_directory(stick / dir);
         if (file) test::write_bytes((stick / file).wstring(), "x");
         const bool prepared = row == stick && warning == 0;
-        SCOPED_TRACE(testing::Message() << wintest::units(row) << (file ? file : ""));
+        SCOPED_TRACE(testing::Message()
+                     << testing::PrintToString(std::wstring(row)) << (file ? file : ""));
         EXPECT_EQ(dialog(choose(row)), warning    ? L"! " + box(warning) + L"open"
                                        : prepared ? L"F:\\myPOIs\\myPOIWarnings\\speedcam.csv"
                                                   : L"open");
@@ -221,43 +222,36 @@ TEST(DriveDialog, FatInAnyCaseSuitsAndExFatDoesNot) {
 }
 
 // A control of the test's own, on the list of a drive dialog that found no drive, whose
-// painter paints the rows: they get their data in every order, also rows that got none when
-// they were made, as when memory ran out. Row data is made on first use and shared by payload
-// and colours: setting one keeps the other. Column 0 always shows the defaults; elsewhere a
-// selected row shows the selection, and an unselected row its own colours.
-TEST(ListControl, PayloadAndColoursChangeIndependentlyAndPaintEachRow) {
+// painter paints the rows. The dialog sets colours and then the payload; here the payload
+// comes first, and rows have none when they were made, as when memory ran out: row data is
+// then made on first use, and shared by payload and colours, so setting one keeps the other.
+// Null colours are the list's defaults. Released, the rows keep nothing that points at freed
+// data.
+TEST(ListControl, RowDataMadeOnFirstUseSharedAndReleased) {
     const auto check = [](HWND dialog) {
         const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
         ListControl control;
         list_attach(control, list);
-        const auto insert = [&](RowData* data) {
+        const auto bare_row = [&] {
             LVITEMW item = {};
             item.mask = LVIF_PARAM, item.iItem = ListView_GetItemCount(list);
-            item.lParam = reinterpret_cast<LPARAM>(data);
             return ListView_InsertItem(list, &item);
         };
         const COLORREF black = 0;
-        int row = list_append_row(control, L"");
-        EXPECT_TRUE(list_set_row_colors(control, row, &black, &kRed) &&
-                    list_set_row_payload(control, 'E', row));
-        row = list_append_row(control, L"");
+        const int row = list_append_row(control, L"");
         EXPECT_TRUE(list_set_row_payload(control, 'G', row) &&
                     list_set_row_colors(control, row, &black, &kRed) &&
                     list_set_row_colors(control, row, nullptr, nullptr));
-        insert(nullptr);
-        EXPECT_TRUE(list_set_row_colors(control, insert(nullptr), &black, &kRed));
-        EXPECT_TRUE(list_set_row_payload(control, 'J', insert(nullptr)));
-        EXPECT_EQ(rows_text(list),
-                  L"||| E dr ds\n||| G dd ds\n||| _ dd ds\n||| 0 dr ds\n||| J dd ds\n");
-        EXPECT_FALSE(list_set_row_payload(control, 5, ListView_GetItemCount(list)));
-        EXPECT_FALSE(list_set_row_colors(control, -1, nullptr, nullptr));
-        // Clearing deletes the rows; releasing leaves them with nothing that points at freed
-        // data.
+        bare_row();
+        EXPECT_TRUE(list_set_row_colors(control, bare_row(), &black, &kRed));
+        EXPECT_TRUE(list_set_row_payload(control, 'J', bare_row()));
+        EXPECT_FALSE(list_set_row_payload(control, 5, ListView_GetItemCount(list)) ||
+                     list_set_row_colors(control, -1, nullptr, nullptr));
+        EXPECT_EQ(rows_text(list), L"||| G dd ds\n||| _ dd ds\n||| 0 dr ds\n||| J dd ds\n");
         list_clear(control);
-        EXPECT_EQ(ListView_GetItemCount(list), 0);
         list_append_row(control, L"");
         list_release(control);
-        EXPECT_EQ(rows_text(list), L"||| _ dd ds\n");
+        EXPECT_EQ(rows_text(list), L"||| _ dd ds\n") << "cleared, then released";
     };
     AppState state = wintest::make_state(L"");
     const DriveQueries none{[](LPCWSTR) -> UINT { return DRIVE_NO_ROOT_DIR; }};

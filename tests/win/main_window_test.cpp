@@ -387,7 +387,7 @@ TEST_F(MainWindowTest, ExportReportsACappedFile) {
     open();
     read(InputFormat::Navitel, write("big.txt", big));
     const std::wstring capped = with_box([&] { export_and_report(window_, dir_.file("out.csv")); });
-    EXPECT_TRUE(capped.starts_with(L"OK: Экспорт завершен, но")) << wintest::units(capped);
+    EXPECT_TRUE(capped.starts_with(L"OK: Экспорт завершен, но")) << testing::PrintToString(capped);
 }
 
 }  // namespace

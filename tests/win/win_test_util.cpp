@@ -1,6 +1,5 @@
 #include "win_test_util.h"
 
-#include <cstdio>
 #include <utility>
 
 #include "strings.h"
@@ -90,14 +89,6 @@ HWND owned_by(HWND owner) {
 
 HWND dialog_titled(const wchar_t* title) {
     return search(nullptr, title);
-}
-
-std::string units(const std::wstring& text) {
-    std::string out(text.size() * 5 + 1, '\0');
-    for (std::size_t i = 0; i < text.size(); ++i)
-        std::snprintf(&out[i * 5], 6, "%04X ", static_cast<unsigned>(text[i]));
-    out.pop_back();
-    return out;
 }
 
 }  // namespace wintest

@@ -30,7 +30,4 @@ HWND owned_by(HWND owner);
 // A top-level dialog of this thread with this title.
 HWND dialog_titled(const wchar_t* title);
 
-// Hex of UTF-16 units, to show where two texts differ.
-std::string units(const std::wstring& text);
-
 }  // namespace wintest
