@@ -157,4 +157,17 @@ TEST(TypeTableSave, LargestTableSavesQuicklyAndWhole) {
     EXPECT_FALSE(save_camera_types(types, dir.file("gone/Config.txt"), InputFormat::Navitel));
 }
 
+// The shipped table: both dialects whole, Navitel's hazards (ids from 100) off. Its encoding
+// is the release check's.
+TEST(TypeTableShipped, DefaultConfigHasBothDialects) {
+    const std::wstring path = from_utf8(std::string(ORVANE_SOURCE_ROOT) + "/resources/Config.txt");
+    CameraTypeList navitel, igo;
+    load_camera_types(navitel, path, InputFormat::Navitel);
+    load_camera_types(igo, path, InputFormat::Igo);
+    EXPECT_EQ((std::pair{navitel.size(), igo.size()}),
+              (std::pair<std::size_t, std::size_t>{12, 34}));
+    for (const CameraType& type : navitel)
+        EXPECT_EQ(type.export_enabled, type.id >= 100 ? 0 : 1) << "hazards are off by default";
+}
+
 }  // namespace
