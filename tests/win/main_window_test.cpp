@@ -1,7 +1,7 @@
 // The main window built from template 102 by its real procedure and driven through its
 // commands' own routines: texts, placement, anchoring, the lists and status bar a file fills,
 // check boxes, element editor, filter and map, the dialect switch, the message boxes of a
-// failed read, a failed save and the export.
+// failed read, a failed save and the export; and the icon.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -145,12 +145,22 @@ TEST_F(MainWindowTest, TextsColumnsAndWhatCloseStores) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window_, IDC_ENCODING_UTF16)));
     EXPECT_EQ(SendDlgItemMessageW(window_, IDC_ENCODING_UTF8, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_NE(SendMessageW(window_, WM_GETICON, ICON_BIG, 0), 0);
+    const DWORD styles = LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES;
+    EXPECT_EQ(ListView_GetExtendedListViewStyle(objects_) & styles, DWORD{LVS_EX_FULLROWSELECT});
+    EXPECT_EQ(ListView_GetExtendedListViewStyle(types_) & styles, styles);
     // At close the widths the columns then have are stored.
     ListView_SetColumnWidth(objects_, 2, 123);
     ListView_SetColumnWidth(types_, 4, 61);
     close();
     EXPECT_EQ((std::array{state_.list1_widths[1], state_.list1_widths[2], state_.list2_widths[4]}),
               (std::array{widths[1], 123, 61}));
+    // The icon has images of its own at 32 and 16 pixels, not ones that LoadImage would scale
+    // from another size: its directory has a 6-byte head, then 14-byte entries that start with
+    // the width.
+    const HRSRC group = FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_ORVANE), RT_GROUP_ICON);
+    const auto* icons = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, group)));
+    ASSERT_NE(icons, nullptr);
+    EXPECT_EQ((std::array{icons[4], icons[6], icons[20]}), (std::array<BYTE, 3>{2, 32, 16}));
 }
 
 // Controls follow the edges they are anchored to, never below the template's size; then the
