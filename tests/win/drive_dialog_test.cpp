@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -225,16 +226,18 @@ TEST(DriveDialog, FatInAnyCaseSuitsAndExFatDoesNot) {
 // painter paints the rows. The dialog sets colours and then the payload; here the payload
 // comes first, and rows have none when they were made, as when memory ran out: row data is
 // then made on first use, and shared by payload and colours, so setting one keeps the other.
-// Null colours are the list's defaults. Released, the rows keep nothing that points at freed
+// Null colours are the list's defaults; the row data that the list is given is its to free.
+// Released, the rows keep nothing that points at freed
 // data.
 TEST(ListControl, RowDataMadeOnFirstUseSharedAndReleased) {
     const auto check = [](HWND dialog) {
         const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
         ListControl control;
         list_attach(control, list);
-        const auto bare_row = [&] {
+        const auto bare_row = [&](RowData* data = nullptr) {
             LVITEMW item = {};
             item.mask = LVIF_PARAM, item.iItem = ListView_GetItemCount(list);
+            item.lParam = reinterpret_cast<LPARAM>(data);
             return ListView_InsertItem(list, &item);
         };
         const COLORREF black = 0;
@@ -245,9 +248,14 @@ TEST(ListControl, RowDataMadeOnFirstUseSharedAndReleased) {
         bare_row();
         EXPECT_TRUE(list_set_row_colors(control, bare_row(), &black, &kRed));
         EXPECT_TRUE(list_set_row_payload(control, 'J', bare_row()));
+        // A clear flag keeps a selected row's own colours; the program clears it on no row.
+        std::unique_ptr<RowData> own = row_data_new(control);
+        own->text_ref = &black, own->back_ref = &kRed, own->highlight = false, own->payload = 'F';
+        bare_row(own.release());
         EXPECT_FALSE(list_set_row_payload(control, 5, ListView_GetItemCount(list)) ||
                      list_set_row_colors(control, -1, nullptr, nullptr));
-        EXPECT_EQ(rows_text(list), L"||| G dd ds\n||| _ dd ds\n||| 0 dr ds\n||| J dd ds\n");
+        EXPECT_EQ(rows_text(list),
+                  L"||| G dd ds\n||| _ dd ds\n||| 0 dr ds\n||| J dd ds\n||| F dr dr\n");
         list_clear(control);
         list_append_row(control, L"");
         list_release(control);
