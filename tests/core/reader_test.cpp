@@ -1,12 +1,18 @@
 // Reading whole files: line ends, byte-order marks, encodings, block boundaries, worker
-// threads, big and odd input.
+// threads, the record list they fill, and files from the internet: a clear result, never a
+// crash, a hang or half a result, for huge files and locked ones.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "file_io.h"
+#include "parser.h"
 #include "reader.h"
 #include "test_support.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -143,6 +149,57 @@ TEST(BlockBoundaries, WorkerThreadsKeepTheFileOrder) {
             EXPECT_EQ(test::tally(records), test::tally(expected)) << "threads " << threads;
         }
     }
+}
+
+// Files from the internet: a huge one streams through; a locked one fails, and reads once it
+// is free again.
+TEST(HostileSpeedcam, HugeFilesStreamThrough) {
+    test::TempDir dir;
+    const std::wstring path = dir.file("big.txt");
+    {
+        // 200 MB: a valid object every thousandth line, junk in between.
+        UniqueFile file = open_file(path, "wb");
+        ASSERT_TRUE(file);
+        std::string chunk = "1,37.5,55.5,1,60,1,90,ok" + std::string(25, ' ') + "\n";
+        for (int i = 1; i < 1000; ++i) chunk += std::string(49, 'x') + "\n";
+        for (int i = 0; i < 4000; ++i) std::fwrite(chunk.data(), 1, chunk.size(), file.get());
+    }
+    EXPECT_EQ(read(path, TextEncoding::Utf8).size(), 4000u);
+}
+
+#ifdef _WIN32
+TEST(HostileSpeedcam, FileLockedByAnotherProgram) {
+    test::TempDir dir;
+    const std::wstring path = dir.file("speedcam.txt");
+    test::write_bytes(path, "1,37.5,55.5,1,60,1,90\n");
+    HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    RecordList records;
+    EXPECT_FALSE(read_speedcam_file(records, path, TextEncoding::Utf8, InputFormat::Navitel));
+    CloseHandle(lock);
+    EXPECT_EQ(read(path, TextEncoding::Utf8).size(), 1u);
+}
+#endif
+
+// The record list's own paths that the reader seldom takes: tallies of which only one side
+// was counted (a batch whose count ran out of memory), and a line rejected into a list that
+// ends in a taken, empty segment.
+TEST(RecordList, TalliesJoinOrAreCountedAfreshAndRejectedLinesLeaveNoTrace) {
+    const LineRules moscow{InputFormat::Navitel, false, {37, 56, 38, 55}};
+    RecordList list, counted, uncounted, rejected;
+    parse_speedcam_line(list, L"1,37.1,55.1,5,60,1,90,а", {});
+    parse_speedcam_line(counted, L"1,2,3,7,0,0,0", {});
+    parse_speedcam_line(uncounted, L"1,2,3,-1,0,0,0", {});
+    parse_speedcam_line(rejected, L"1,10,10,1,0,0,0", moscow);
+    list.type_tally(), counted.type_tally();
+    ASSERT_TRUE(list.take(std::move(counted)) && list.take(std::move(uncounted)));
+    EXPECT_EQ(test::tally(list),
+              (std::vector<std::pair<int, std::uint64_t>>{{5, 1}, {7, 1}, {-1, 1}}));
+    ASSERT_TRUE(list.take(std::move(rejected)));
+    parse_speedcam_line(list, L"1,10,10,1,0,0,0", moscow);
+    EXPECT_EQ(test::rows(list),
+              (std::vector<std::string>{"37.1|55.1|5|60|90|а", "2|3|7|0|0|", "2|3|-1|0|0|"}));
 }
 
 }  // namespace
