@@ -227,8 +227,7 @@ TEST(DriveDialog, FatInAnyCaseSuitsAndExFatDoesNot) {
 // comes first, and rows have none when they were made, as when memory ran out: row data is
 // then made on first use, and shared by payload and colours, so setting one keeps the other.
 // Null colours are the list's defaults; the row data that the list is given is its to free.
-// Released, the rows keep nothing that points at freed
-// data.
+// Released, the rows keep nothing that points at freed data.
 TEST(ListControl, RowDataMadeOnFirstUseSharedAndReleased) {
     const auto check = [](HWND dialog) {
         const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
