@@ -1,8 +1,7 @@
 // Orvane.exe as the user starts it: copied into a fresh folder, driven from this process
 // through its windows, and judged by its exit code, its time and the files beside it; and the
 // string table as it shows it: texts that only the right encoding of the .rc and the right
-// formatting rules produce, and the text helpers' one shared buffer. settings_test.cpp checks
-// the settings blocks themselves.
+// formatting rules produce, and the text helpers' one shared buffer.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,7 +10,6 @@
 #include <filesystem>
 #include <string>
 
-#include "app_state_win.h"
 #include "camera_types.h"
 #include "resource.h"
 #include "strings.h"
@@ -72,19 +70,18 @@ class ProgramTest : public testing::Test {
     PROCESS_INFORMATION process_ = {};
 };
 
-// The close box declines, as Cancel does (both arrive as IDCANCEL). What the program writes
-// back must be what write_settings writes for the defaults and the Filter block that was
-// there, whose reserved bytes no code reads.
+// The close box declines, as Cancel does (both arrive as IDCANCEL), and the settings are
+// still written back: each block as it was read, the filter's reserved bytes too, which no
+// code reads; a damaged or missing one as its default. In tests/data/settings_damaged.ini,
+// Window has a wrong checksum, List1 the size of another block, List2 is not hex, Map is gone.
 TEST_F(ProgramTest, DecliningTheTermsStillWritesTheSettingsBack) {
-    AppState expected = wintest::make_state(dir_path_ + L"expected-");
-    expected.filter = {{1, 2, 3, 4, 0xFD, 0xFE, 0xFF, 0x80}, {37.3, 55.9, 37.9, 55.5}};
-    for (const std::wstring& ini : {ini_, expected.settings_path})
-        ASSERT_TRUE(WritePrivateProfileStructW(L"GlobalParam", L"Filter", &expected.filter, 40,
-                                               ini.c_str()));
-    start(0);
-    EXPECT_EQ(exit_code(), 0u);
-    write_settings(expected);
-    EXPECT_EQ(test::read_bytes(ini_), test::read_bytes(expected.settings_path));
+    for (const auto& [ini, expected] :
+         {std::pair{"settings_unusual.ini", "data"}, {"settings_damaged.ini", "expected"}}) {
+        test::write_bytes(ini_, test::read_bytes(test::data_path(ini)));
+        start(0);
+        EXPECT_EQ(exit_code(), 0u) << ini;
+        EXPECT_SAME_BYTES(test::read_bytes(test::data_path(ini, expected)), test::read_bytes(ini_));
+    }
     EXPECT_FALSE(std::filesystem::exists(config_)) << "no main window, no table";
 }
 
