@@ -45,11 +45,13 @@ Times measure(HWND map, int steps) {
     POINT screen = {cx, cy};
     ClientToScreen(map, &screen);
     for (int i = 0; i < steps; ++i)
-        out.zoom = std::max(out.zoom, step(map, WM_MOUSEWHEEL, MAKEWPARAM(0, i < steps / 2 ? 120 : -120),
-                                           MAKELPARAM(screen.x, screen.y)));
+        out.zoom =
+            std::max(out.zoom, step(map, WM_MOUSEWHEEL, MAKEWPARAM(0, i < steps / 2 ? 120 : -120),
+                                    MAKELPARAM(screen.x, screen.y)));
     step(map, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(cx, cy));
     for (int i = 1; i <= steps; ++i)
-        out.pan = std::max(out.pan, step(map, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(cx + 3 * i, cy + i)));
+        out.pan =
+            std::max(out.pan, step(map, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(cx + 3 * i, cy + i)));
     step(map, WM_RBUTTONUP, 0, MAKELPARAM(cx + 3 * steps, cy + steps));
     step(map, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(cx / 2, cy / 2));
     for (int i = 1; i <= steps; ++i)
@@ -90,7 +92,8 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("budget     %6.1f ms (a tick, a read or the filter recounts it)\n", budget);
 
     double t = now_ms();
-    const HWND map = create_map_window(nullptr, state, {path, TextEncoding::Utf8, InputFormat::Navitel});
+    const HWND map =
+        create_map_window(nullptr, state, {path, TextEncoding::Utf8, InputFormat::Navitel});
     if (map == nullptr) return 1;
     ShowWindow(map, SW_SHOW);
     UpdateWindow(map);

@@ -82,8 +82,7 @@ void load_camera_types(CameraTypeList& types, const std::wstring& path, InputFor
     }
 }
 
-bool save_camera_types(const CameraTypeList& types, const std::wstring& path,
-                       InputFormat current) {
+bool save_camera_types(const CameraTypeList& types, const std::wstring& path, InputFormat current) {
     const wchar_t* section = section_name(current);
     if (section == nullptr || path.empty()) return true;
 

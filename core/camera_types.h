@@ -16,5 +16,4 @@ void load_camera_types(CameraTypeList& types, const std::wstring& path, InputFor
 // Writes the table into the section of `current` (the dialect the table belongs to),
 // replacing every key of that section. Other sections are left as they are. False when the
 // file could not be written; true also when there is nothing to write (no path, no dialect).
-bool save_camera_types(const CameraTypeList& types, const std::wstring& path,
-                       InputFormat current);
+bool save_camera_types(const CameraTypeList& types, const std::wstring& path, InputFormat current);

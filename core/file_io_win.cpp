@@ -17,7 +17,7 @@ FileKind file_kind(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
     return attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE) ? FileKind::Other
-                                                                          : FileKind::Regular;
+                                                                           : FileKind::Regular;
 }
 
 bool replace_file(const std::wstring& from, const std::wstring& to) {

@@ -32,7 +32,8 @@ std::wstring decode_utf16(std::string_view bytes, bool big_endian) {
     std::string swapped;
     if (big_endian) {
         swapped.assign(bytes.substr(0, bytes.size() & ~std::size_t{1}));
-        for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) std::swap(swapped[i], swapped[i + 1]);
+        for (std::size_t i = 0; i + 1 < swapped.size(); i += 2)
+            std::swap(swapped[i], swapped[i + 1]);
         bytes = swapped;
     }
     std::wstring text;
@@ -92,8 +93,9 @@ bool write_profile_text(const std::wstring& path, const ProfileText& profile) {
     TempFile temp(temp_path);
     UniqueFile file = open_file(temp_path, "wb");
     if (!file) return false;
-    const bool written = std::fwrite(bytes->data(), 1, bytes->size(), file.get()) == bytes->size() &&
-                         flush_to_device(file.get());
+    const bool written =
+        std::fwrite(bytes->data(), 1, bytes->size(), file.get()) == bytes->size() &&
+        flush_to_device(file.get());
     return close_file(std::move(file)) && written && temp.replace(path);
 }
 

@@ -40,8 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(read_speedcam_stream(records, file, encoding, format, area, {block, 2048, threads}));
     std::fclose(file);
 
-    if (format != InputFormat::Navitel && format != InputFormat::Igo)
-        FUZZ_CHECK(records.empty());
+    if (format != InputFormat::Navitel && format != InputFormat::Igo) FUZZ_CHECK(records.empty());
     for (std::size_t i = 0; i < records.size(); ++i) {
         const SpeedcamRecord& r = records[i];
         FUZZ_CHECK(numeric_text(r.x_text) && numeric_text(r.y_text));

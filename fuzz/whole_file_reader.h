@@ -11,12 +11,12 @@
 #include "codepage.h"
 #include "parser.h"
 
-inline RecordList read_whole_file(std::string_view bytes, TextEncoding encoding,
-                                  InputFormat format, const AreaFilter& area = {}) {
-    const LineRules rules{format,
-                          format == InputFormat::Igo &&
-                              igo_rows_have_six_columns(bytes, encoding, /*whole=*/true),
-                          area};
+inline RecordList read_whole_file(std::string_view bytes, TextEncoding encoding, InputFormat format,
+                                  const AreaFilter& area = {}) {
+    const LineRules rules{
+        format,
+        format == InputFormat::Igo && igo_rows_have_six_columns(bytes, encoding, /*whole=*/true),
+        area};
     RecordList records;
     std::wstring text;
     if (encoding != TextEncoding::Utf16) {

@@ -47,7 +47,8 @@ int wmain(int argc, wchar_t** argv) {
                                     L"FileDescription", L"OriginalFilename"}) {
             const std::wstring path = std::wstring(L"\\StringFileInfo\\") + block + L"\\" + name;
             wchar_t* text = nullptr;
-            if (!VerQueryValueW(data.data(), path.c_str(), reinterpret_cast<void**>(&text), &length))
+            if (!VerQueryValueW(data.data(), path.c_str(), reinterpret_cast<void**>(&text),
+                                &length))
                 continue;
             print_utf8(std::wstring(block) + L"/" + name + L"=" + text);
         }

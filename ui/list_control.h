@@ -30,7 +30,7 @@ struct RowData {
     const COLORREF* text_ref = nullptr;  // null stands for the list's default
     const COLORREF* back_ref = nullptr;
     bool highlight = true;  // a selected row shows the selection colours
-    LPARAM payload = 0;          // what the row stands for; 0 when nothing is set
+    LPARAM payload = 0;     // what the row stands for; 0 when nothing is set
 };
 
 // Called from the owner's WM_INITDIALOG before any row exists; reads the system colours now.

@@ -19,7 +19,7 @@ struct MainWindow {
     UniqueIcon icon;
     HCURSOR arrow_cursor = nullptr;
     HCURSOR wait_cursor = nullptr;
-    int cursor_mode = 0;       // 1 while a long operation runs
+    int cursor_mode = 0;  // 1 while a long operation runs
     // Set while the program itself fills the type list: the check states it sets then are
     // the types' own and are not written back.
     bool filling = false;

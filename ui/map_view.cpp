@@ -37,8 +37,8 @@ MapCoord MapView::to_coord(MapPoint p) const {
 }
 
 void MapView::fit(double west, double south, double east, double north) {
-    center = {(west + east) / 2, std::clamp((south + north) / 2, -kMaxCenterLatitude,
-                                            kMaxCenterLatitude)};
+    center = {(west + east) / 2,
+              std::clamp((south + north) / 2, -kMaxCenterLatitude, kMaxCenterLatitude)};
     const double cos_lat = std::cos(center.lat * std::numbers::pi / 180);
     // A tenth of the area is left as a margin; a single point gets a view of a few degrees.
     const double span_x = std::max((east - west) * cos_lat, 0.01) * 1.1;
@@ -48,8 +48,8 @@ void MapView::fit(double west, double south, double east, double north) {
 
 void MapView::place(MapCoord c, MapPoint at) {
     // The latitude first: the longitudes' scale follows from the new centre's latitude.
-    center.lat = std::clamp(c.lat + (at.y - height / 2.0) / pixels_per_degree,
-                            -kMaxCenterLatitude, kMaxCenterLatitude);
+    center.lat = std::clamp(c.lat + (at.y - height / 2.0) / pixels_per_degree, -kMaxCenterLatitude,
+                            kMaxCenterLatitude);
     center.lon = c.lon - (at.x - width / 2.0) / x_scale(*this);
 }
 

@@ -74,7 +74,8 @@ const std::vector<std::vector<MapCoord>>& borders() {
 
 std::wstring degrees(AppState& state, double value, unsigned positive, unsigned negative,
                      int decimals = 4) {
-    std::wstring number = format_string(L"%." + std::to_wstring(decimals) + L"f", std::fabs(value)).value_or(L"");
+    std::wstring number =
+        format_string(L"%." + std::to_wstring(decimals) + L"f", std::fabs(value)).value_or(L"");
     std::replace(number.begin(), number.end(), L'.', L',');
     return load_string_copy(state, value < 0 ? negative : positive, number).value_or(L"");
 }
@@ -105,9 +106,9 @@ void update_status(HWND dialog) {
         std::size_t inside = 0;
         for (std::size_t i = 0; i < m.objects.size(); ++i)
             inside += kept[i] = area.contains(m.objects[i].lon, m.objects[i].lat);
-        const auto rectangle = load_string_copy(
-            state, IDS_MAP_RECTANGLE, grouped(inside),
-            export_budget_text(state, plan_export(m.shares, &kept)));
+        const auto rectangle =
+            load_string_copy(state, IDS_MAP_RECTANGLE, grouped(inside),
+                             export_budget_text(state, plan_export(m.shares, &kept)));
         text += (text.empty() ? L"" : L" · ") + rectangle.value_or(L"");
     } else {
         text += (text.empty() ? L"" : L" · ") + load_string_copy(state, IDS_MAP_HINT).value_or(L"");
@@ -127,7 +128,8 @@ double grid_step(double pixels_per_degree) {
 
 void draw_grid(HDC dc, AppState& state) {
     const MapView& v = g_map.view;
-    const MapCoord top_left = v.to_coord({0, 0}), bottom_right = v.to_coord({1.0 * v.width, 1.0 * v.height});
+    const MapCoord top_left = v.to_coord({0, 0}),
+                   bottom_right = v.to_coord({1.0 * v.width, 1.0 * v.height});
     const double step = grid_step(v.pixels_per_degree);
     UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 1, kGrid));
     const HGDIOBJ old_pen = SelectObject(dc, pen.get());
@@ -145,8 +147,8 @@ void draw_grid(HDC dc, AppState& state) {
         const int y = static_cast<int>(std::lround(v.to_pixel({0, lat}).y));
         MoveToEx(dc, 0, y, nullptr);
         LineTo(dc, v.width, y);
-        const std::wstring label = degrees(state, std::fabs(lat) < step / 2 ? 0 : lat, IDS_MAP_NORTH,
-                                           IDS_MAP_SOUTH, decimals_of(step));
+        const std::wstring label = degrees(state, std::fabs(lat) < step / 2 ? 0 : lat,
+                                           IDS_MAP_NORTH, IDS_MAP_SOUTH, decimals_of(step));
         TextOutW(dc, 3, y - 16, label.c_str(), static_cast<int>(label.size()));
     }
     SelectObject(dc, old_pen);
@@ -192,8 +194,10 @@ void frame(HDC dc, const AreaFilter& area, COLORREF colour) {
     UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 2, colour));
     const HGDIOBJ old_pen = SelectObject(dc, pen.get());
     const HGDIOBJ old_brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, static_cast<int>(std::clamp(a.x, -1e5, 1e5)), static_cast<int>(std::clamp(a.y, -1e5, 1e5)),
-              static_cast<int>(std::clamp(b.x, -1e5, 1e5)), static_cast<int>(std::clamp(b.y, -1e5, 1e5)));
+    Rectangle(dc, static_cast<int>(std::clamp(a.x, -1e5, 1e5)),
+              static_cast<int>(std::clamp(a.y, -1e5, 1e5)),
+              static_cast<int>(std::clamp(b.x, -1e5, 1e5)),
+              static_cast<int>(std::clamp(b.y, -1e5, 1e5)));
     SelectObject(dc, old_brush);
     SelectObject(dc, old_pen);
 }
@@ -215,7 +219,8 @@ void paint(HWND dialog) {
     }
     if (dc != nullptr && m.canvas.pixels != nullptr) {
         const HGDIOBJ old = SelectObject(dc, m.canvas.bitmap.get());
-        const HGDIOBJ old_font = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+        const HGDIOBJ old_font =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
         RECT all = {0, 0, width, height};
         UniqueGdi<HBRUSH> land(CreateSolidBrush(kLand));
         FillRect(dc, &all, land.get());
@@ -224,7 +229,8 @@ void paint(HWND dialog) {
         GdiFlush();  // the pixels are written directly from here
         draw_objects();
         if (m.state->filter.area.on()) frame(dc, m.state->filter.area, kFilter);
-        if (m.drawn || m.drag == MapWindow::Drag::Draw) frame(dc, area_of_rectangle(m.view, m.from, m.to), kDrawn);
+        if (m.drawn || m.drag == MapWindow::Drag::Draw)
+            frame(dc, area_of_rectangle(m.view, m.from, m.to), kDrawn);
         BitBlt(screen, m.area.left, m.area.top, width, height, dc, 0, 0, SRCCOPY);
         SelectObject(dc, old_font);
         SelectObject(dc, old);
@@ -277,7 +283,8 @@ void load_objects(const MapSource& source) {
     RecordList records;
     if (source.path) read_speedcam_file(records, *source.path, source.encoding, source.format);
     IdTable<unsigned char> enabled(0);
-    for (const CameraType& type : state.types) if (type.export_enabled) enabled[type.id] = 1;
+    for (const CameraType& type : state.types)
+        if (type.export_enabled) enabled[type.id] = 1;
     m.objects.clear();
     m.exported.clear();
     records.for_each([&](const SpeedcamRecord& r) {
@@ -295,7 +302,8 @@ void fit_to_objects() {
         west = std::min(west, c.lon), east = std::max(east, c.lon);
         south = std::min(south, c.lat), north = std::max(north, c.lat);
     }
-    if (west > east) west = -180, east = 180, south = -60, north = 80;  // nothing to show: the world
+    if (west > east)
+        west = -180, east = 180, south = -60, north = 80;  // nothing to show: the world
     m.view.fit(west, south, east, north);
 }
 
@@ -353,7 +361,8 @@ void on_mouse_move(HWND dialog, LPARAM lparam) {
     if (m.drag == MapWindow::Drag::Pan) {
         m.view.place(m.grab, at);
     } else if (m.drag == MapWindow::Drag::Draw) {
-        m.to = {std::clamp(at.x, 0.0, m.view.width - 1.0), std::clamp(at.y, 0.0, m.view.height - 1.0)};
+        m.to = {std::clamp(at.x, 0.0, m.view.width - 1.0),
+                std::clamp(at.y, 0.0, m.view.height - 1.0)};
     }
     const MapCoord c = m.view.to_coord(at);
     AppState& state = *m.state;

@@ -97,13 +97,13 @@ void show_status(HWND status_bar, AppState& state, const std::wstring& path, boo
                                    : encoding == TextEncoding::Ansi ? IDS_ENCODING_ANSI
                                                                     : IDS_ENCODING_UTF16;
     // The encoding's name may share the text buffer with the line made from it.
-    sb_set_text(status_bar, 1,
-                load_string(state, IDS_STATUS_TYPE, format_name,
-                            load_string(state, encoding_name)));
-    sb_set_text(status_bar, 2,
-                load_string(state, IDS_STATUS_OBJECTS, state.records.size(),
-                            load_string(state, state.filter.area.on() ? IDS_FILTER_ON
-                                                                       : IDS_FILTER_OFF)));
+    sb_set_text(
+        status_bar, 1,
+        load_string(state, IDS_STATUS_TYPE, format_name, load_string(state, encoding_name)));
+    sb_set_text(
+        status_bar, 2,
+        load_string(state, IDS_STATUS_OBJECTS, state.records.size(),
+                    load_string(state, state.filter.area.on() ? IDS_FILTER_ON : IDS_FILTER_OFF)));
     show_export_budget(status_bar, state);
 }
 
@@ -123,12 +123,11 @@ std::wstring grouped(std::uint64_t n) {
 
 std::wstring export_budget_text(AppState& state, const ExportPlan& plan) {
     const unsigned limit = static_cast<unsigned>(kExportSizeCap / (1024 * 1024));
-    const auto text =
-        plan.result == ExportResult::Capped
-            ? load_string_copy(state, IDS_BUDGET_OVER, limit, grouped(plan.objects),
-                               grouped(plan.exportable))
-            : load_string_copy(state, IDS_BUDGET, grouped(plan.objects), megabytes(plan.bytes),
-                               limit);
+    const auto text = plan.result == ExportResult::Capped
+                          ? load_string_copy(state, IDS_BUDGET_OVER, limit, grouped(plan.objects),
+                                             grouped(plan.exportable))
+                          : load_string_copy(state, IDS_BUDGET, grouped(plan.objects),
+                                             megabytes(plan.bytes), limit);
     return text.value_or(L"");
 }
 

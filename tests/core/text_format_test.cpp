@@ -9,7 +9,8 @@ namespace {
 
 TEST(FormatString, EveryConversionTheProgramUses) {
     const std::pair<std::optional<std::wstring>, const wchar_t*> cases[] = {
-        {format_string(L"%s,%s,\"%s\"\r\n", L"37.6", L"55.7", L"Камера"), L"37.6,55.7,\"Камера\"\r\n"},
+        {format_string(L"%s,%s,\"%s\"\r\n", L"37.6", L"55.7", L"Камера"),
+         L"37.6,55.7,\"Камера\"\r\n"},
         {format_string(L"Файл: %s", std::wstring(L"C:\\Карты")), L"Файл: C:\\Карты"},
         {format_string(L"- %s|%s", nullptr, std::optional<std::wstring>{}), L"- (null)|(null)"},
         {format_string(L"ID%d", 12), L"ID12"},
@@ -28,9 +29,9 @@ TEST(FormatString, EveryConversionTheProgramUses) {
     };
     for (const auto& [made, expected] : cases) EXPECT_EQ(made, std::wstring(expected));
     // A missing or mismatched argument, an unknown or cut-off conversion.
-    for (const auto& failed : {format_string(L"%d"), format_string(L"%s", 5),
-                               format_string(L"%d", L"x"), format_string(L"%q", 1),
-                               format_string(L"100%", 1)})
+    for (const auto& failed :
+         {format_string(L"%d"), format_string(L"%s", 5), format_string(L"%d", L"x"),
+          format_string(L"%q", 1), format_string(L"100%", 1)})
         EXPECT_FALSE(failed);
 }
 
