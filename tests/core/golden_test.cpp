@@ -29,31 +29,23 @@ Conversion convert(const std::wstring& input, TextEncoding encoding, InputFormat
 }
 
 TEST(Golden, ConversionsMatchTheReferenceFilesExactly) {
-    const struct {
-        const char* input;
-        TextEncoding encoding;
-        InputFormat format;
-        AreaFilter area;
-        const char* expected;
-    } goldens[] = {
-        {"navitel_lf.txt", TextEncoding::Utf8, InputFormat::Navitel, {}, "navitel.csv"},
-        {"navitel_crlf.txt", TextEncoding::Utf8, InputFormat::Navitel, {}, "navitel.csv"},
-        {"navitel_utf16le_bom.txt", TextEncoding::Utf16, InputFormat::Navitel, {}, "navitel.csv"},
-        {"navitel_cp1251.txt", TextEncoding::Ansi, InputFormat::Navitel, {}, "navitel.csv"},
-        {"navitel_lf.txt",
-         TextEncoding::Utf8,
-         InputFormat::Navitel,
-         {37.6, 55.76, 37.71, 55.74},
-         "navitel_area.csv"},
-        {"igo_six_columns.txt", TextEncoding::Utf8, InputFormat::Igo, {}, "igo_six_columns.csv"},
-        {"igo_indexed.txt", TextEncoding::Utf8, InputFormat::Igo, {}, "igo_indexed.csv"},
+    using enum TextEncoding;
+    using enum InputFormat;
+    const std::tuple<const char*, TextEncoding, InputFormat, AreaFilter, const char*> goldens[] = {
+        {"navitel_lf.txt", Utf8, Navitel, {}, "navitel.csv"},
+        {"navitel_crlf.txt", Utf8, Navitel, {}, "navitel.csv"},
+        {"navitel_utf16le_bom.txt", Utf16, Navitel, {}, "navitel.csv"},
+        {"navitel_cp1251.txt", Ansi, Navitel, {}, "navitel.csv"},
+        {"navitel_lf.txt", Utf8, Navitel, {37.6, 55.76, 37.71, 55.74}, "navitel_area.csv"},
+        {"igo_six_columns.txt", Utf8, Igo, {}, "igo_six_columns.csv"},
+        {"igo_indexed.txt", Utf8, Igo, {}, "igo_indexed.csv"},
     };
-    for (const auto& g : goldens) {
-        SCOPED_TRACE(g.input);
-        if (g.encoding == TextEncoding::Ansi && !test::ansi_is_cp1251()) continue;
-        const Conversion c = convert(test::data_path(g.input), g.encoding, g.format,
-                                     test::data_path("golden_config.txt"), g.area);
-        EXPECT_SAME_BYTES(test::read_bytes(test::data_path(g.expected, "expected")), c.csv);
+    for (const auto& [input, encoding, format, area, expected] : goldens) {
+        SCOPED_TRACE(input);
+        if (encoding == Ansi && !test::ansi_is_cp1251()) continue;
+        const Conversion c = convert(test::data_path(input), encoding, format,
+                                     test::data_path("golden_config.txt"), area);
+        EXPECT_SAME_BYTES(test::read_bytes(test::data_path(expected, "expected")), c.csv);
     }
 }
 
