@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "area_filter.h"
 #include "export.h"
 #include "formats.h"
 #include "records.h"
@@ -43,9 +42,9 @@ class TempDir {
 // Empty when the two are equal; otherwise where they first differ.
 std::string describe_difference(std::string_view expected, std::string_view actual);
 
-// Reads bytes given as text as a speedcam file.
-RecordList read_text(std::string_view bytes, TextEncoding encoding, InputFormat format,
-                     const AreaFilter& area = {});
+// The records of these bytes read as a UTF-8 speedcam file, as rows (see `row`).
+std::vector<std::string> read_rows(std::string_view bytes,
+                                   InputFormat format = InputFormat::Navitel);
 
 // What export_speedcam_csv writes for these lists, after checking its result and that the
 // figure shown before the export (plan_export) foretold that result and that size.
