@@ -12,7 +12,6 @@
 #endif
 
 #include "codepage.h"
-#include "export.h"
 #include "file_io.h"
 #include "reader.h"
 
