@@ -26,12 +26,11 @@ trap wine_server_stop EXIT
 trap 'echo "guide screenshots: failed at line $LINENO" >&2' ERR
 
 mkdir -p "$out"
-# Inside the prefix, so that the status bar shows a path a driver would have.
 run=$WINEPREFIX/drive_c/Orvane
-maps=$WINEPREFIX/drive_c/maps
-rm -rf "$run" "$maps" && mkdir -p "$run" "$maps"
+rm -rf "$run" && mkdir -p "$run"
 cp "$root/build/release/app/Orvane.exe" "$root/resources/Config.txt" "$run/"
-cp "$root/examples/speedcam.txt" "$maps/speedcam.txt"
+# The status bar then shows D:\Камеры\speedcam.txt, a folder a driver could have.
+cameras=$(camera_drive "$run" "$root/examples/speedcam.txt")
 build_probe "$WINEPREFIX/drive_c/ui_probe.exe"
 
 # Clicks the middle of control ID of the window with this title.
@@ -55,7 +54,7 @@ keys "$terms" Return
 main=$(wait_window 'Orvane')
 
 # Файл > Открыть SpeedCam > Формат Navitel, then the example.
-open_navitel "$main" 'C:\maps\speedcam.txt'
+open_navitel "$main" "${cameras}speedcam.txt"
 wait_rows 1000 14
 shoot "$main" "$out/main-loaded.png"
 

@@ -23,6 +23,7 @@ cp "$build/app/Orvane.exe" "$root/resources/Config.txt" "$run/"
 source "$root/tools/xdo.sh"
 build_probe "$run/ui_probe.exe"
 winpath() { echo "Z:$(realpath "$1")" | tr / '\\'; }
+cameras=$(camera_drive "$run" "$primo" "$uk")
 
 wine "$run/Orvane.exe" >/dev/null 2>&1 &
 pid=$!
@@ -37,7 +38,7 @@ open_map() {
     eval "$(xdotool getwindowgeometry --shell "$map")"
 }
 
-open_speedcam "$main" "$(winpath "$uk")" igo
+open_speedcam "$main" "${cameras}$(basename "$uk")" igo
 wait_rows 1000 3891
 open_map
 [ -n "$shots" ] && shoot "$map" "$shots/map-uk.png"
@@ -46,7 +47,7 @@ sleep 0.3
 wait_rows 1000 3891
 echo "UK file: map cancelled, objects still $(probe rows Orvane 1000)"
 
-open_speedcam "$main" "$(winpath "$primo")" igo
+open_speedcam "$main" "${cameras}$(basename "$primo")" igo
 wait_rows 1000 25325
 open_map
 # Around Moscow and the regions south of it, on the map as fitted to all of Russia.
@@ -93,6 +94,6 @@ PY
 )
 echo "area in Orvane.ini: $area"
 wine "$build/cli/orvane-convert.exe" --format igo --config "$(winpath "$run/Config.txt")" \
-    --area "$area" -o "$(winpath "$run/out/convert.csv")" "$(winpath "$primo")" | tr -d '\r'
+    --area "$area" -o "$(winpath "$run/out/convert.csv")" "${cameras}$(basename "$primo")" | tr -d '\r'
 cmp "$run/out/speedcam.csv" "$run/out/convert.csv"
 echo "map session: passed ($(stat -c %s "$run/out/speedcam.csv") bytes, same as orvane-convert --area)"

@@ -44,6 +44,18 @@ shoot() {
     echo "$2 (${WIDTH}x${HEIGHT})"
 }
 
+# Presents the given files to Wine as D:\Камеры\<name>, so that the program, and every picture
+# of it, shows a folder a driver could have rather than where the files lie on this machine:
+#   camera_drive RUN_FOLDER FILE...      (prints the Windows folder, D:\Камеры\)
+camera_drive() {
+    local drive=$1/drive-d f
+    shift
+    rm -rf "$drive" && mkdir -p "$drive/Камеры"
+    for f in "$@"; do ln -s "$(realpath "$f")" "$drive/Камеры/$(basename "$f")"; done
+    ln -sfn "$drive" "$WINEPREFIX/dosdevices/d:"
+    echo 'D:\Камеры\'
+}
+
 # Builds tools/ui_probe.cpp into the given .exe path; probe() then runs it under Wine.
 build_probe() {
     mingw_exe "$1" "$ORVANE_ROOT/tools/ui_probe.cpp"
