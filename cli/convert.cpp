@@ -10,6 +10,7 @@
 #include "file_io.h"
 #include "reader.h"
 #include "type_summary.h"
+#include "version.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ constexpr char kUsage[] =
     "  --config    camera-type table (default Config.txt next to this program)\n"
     "  --area      keep only objects strictly inside the rectangle, in decimal degrees\n"
     "  -o          output file (default speedcam.csv in the current folder)\n"
+    "  --version   print the version and exit\n"
     "\n"
     "Exit codes: 0 done, 1 input or output failed, 2 bad arguments,\n"
     "3 done but cut at the 6 MB limit.\n";
@@ -37,6 +39,7 @@ struct Options {
     std::wstring input;
     AreaFilter area{};
     bool help = false;
+    bool version = false;
 };
 
 std::optional<AreaFilter> parse_area(const std::wstring& text) {
@@ -68,6 +71,8 @@ std::optional<std::string> parse_args(const std::vector<std::wstring>& args, Opt
         };
         if (name == L"--help" || name == L"-h") {
             o.help = true;
+        } else if (name == L"--version") {
+            o.version = true;
         } else if (name == L"--format") {
             const auto v = take();
             if (v == L"navitel")
@@ -103,7 +108,7 @@ std::optional<std::string> parse_args(const std::vector<std::wstring>& args, Opt
             return "only one input file can be converted at a time";
         }
     }
-    if (!o.help && o.input.empty()) return "no input file given";
+    if (!o.help && !o.version && o.input.empty()) return "no input file given";
     return std::nullopt;
 }
 
@@ -160,6 +165,10 @@ int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_d
     }
     if (o.help) {
         print(out, kUsage);
+        return kExitComplete;
+    }
+    if (o.version) {
+        print(out, "orvane-convert " ORVANE_VERSION_TEXT "\n");
         return kExitComplete;
     }
     // Files are used by their full paths: a bare name would send the Windows profile

@@ -69,11 +69,16 @@ mingw_exe "$tools/version_probe.exe" "$root/tools/version_probe.cpp" -lversion
 # What Explorer's Details tab shows.
 wine 'C:\tools\version_probe.exe' 'C:\Orvane\Orvane.exe' 2>/dev/null | tr -d '\r' > "$tools/version.txt"
 cat "$tools/version.txt"
-for line in 'FileVersion=1.0.0.0' '041904B0/ProductName=Orvane' '041904B0/ProductVersion=1.0.0' \
+# The project's version is the one place both programs take theirs from.
+version=$(sed -n 's/^project(Orvane VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+for line in "FileVersion=$version.0" '041904B0/ProductName=Orvane' "041904B0/ProductVersion=$version" \
     '041904B0/FileDescription=Orvane: камеры Navitel и iGO для Nissan Connect' \
-    '000004B0/ProductName=Orvane' '000004B0/FileVersion=1.0.0.0'; do
+    '000004B0/ProductName=Orvane' "000004B0/FileVersion=$version.0"; do
     grep -qxF "$line" "$tools/version.txt" || { echo "version information lacks '$line'" >&2; exit 1; }
 done
+converter_version=$(wine 'C:\Orvane\orvane-convert.exe' --version 2>/dev/null | tr -d '\r')
+echo "converter: $converter_version"
+[ "$converter_version" = "orvane-convert $version" ]
 
 wine 'C:\Orvane\Orvane.exe' >/dev/null 2>&1 &
 pid=$!

@@ -10,6 +10,7 @@
 #include "file_io.h"
 #include "reader.h"
 #include "test_support.h"
+#include "version.h"
 
 namespace {
 
@@ -72,6 +73,7 @@ TEST(Converter, ExitCodesAndMessagesNameTheProblem) {
         {{L"--area", L"37,56,38", input}, kExitUsage, "Usage:"},
         {{L"a.txt", L"b.txt"}, kExitUsage, "Usage:"},
         {{L"--help"}, kExitComplete, "Usage: orvane-convert"},
+        {{L"--version"}, kExitComplete, "orvane-convert " ORVANE_VERSION_TEXT "\n"},
         {{L"--config", config, L"-o", output, missing},
          kExitFailed,
          "cannot read input file '" + to_utf8(missing) + "'"},
