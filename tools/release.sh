@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the portable Windows release from the checked-out sources:
 #   dist/Orvane-<version>-win64.zip  (Orvane.exe, orvane-convert.exe, Config.txt, ПРОЧТИ.txt,
-#                                     LICENSE.txt)
+#                                     Руководство.html, LICENSE.txt)
 # Two runs on one commit give the same bytes: the build tree is made afresh, the linker
 # strips the programs and writes no time stamp into them (a separate strip would add one),
 # and every zip entry has the commit's date, a fixed mode and a fixed place.
@@ -16,7 +16,7 @@ version=$(sed -n 's/^project(Orvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 # The commit's date, or the release day of 1.0.0 outside a git checkout.
 stamp=$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 1764979200)
 
-"$root/tools/deps.sh"
+"$root/tools/deps.sh" tools/release.sh
 
 build=$root/build/release
 rm -rf "$build"
@@ -37,13 +37,16 @@ cp resources/Config.txt "$stage/Config.txt"
 to_notepad() { { printf '\xEF\xBB\xBF'; sed 's/\r$//; s/$/\r/' "$1"; } > "$2"; }
 to_notepad docs/ru/ПРОЧТИ.txt "$stage/ПРОЧТИ.txt"
 to_notepad LICENSE "$stage/LICENSE.txt"
+# The user guide as one page with its pictures inside, for a double click.
+tools/guide_html.py docs/ru/руководство.md "$stage/Руководство.html"
 
 mkdir -p "$dist"
 zip=$dist/Orvane-$version-win64.zip
 python3 - "$stage" "$zip" "$stamp" <<'PY'
 import sys, time, zipfile
 stage, out, stamp = sys.argv[1], sys.argv[2], int(sys.argv[3])
-names = ["Orvane.exe", "orvane-convert.exe", "Config.txt", "ПРОЧТИ.txt", "LICENSE.txt"]
+names = ["Orvane.exe", "orvane-convert.exe", "Config.txt", "ПРОЧТИ.txt", "Руководство.html",
+         "LICENSE.txt"]
 date = time.gmtime(max(stamp, 315532800))[:6]  # zip dates start in 1980
 with zipfile.ZipFile(out, "w") as z:
     for name in names:

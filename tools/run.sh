@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-"$root/tools/deps.sh"
+"$root/tools/deps.sh" tools/run.sh
 "$root/tools/build.sh" host
 [ -d app ] && "$root/tools/build.sh" win
 

@@ -11,8 +11,10 @@ out=$(realpath -m "${1:-$root/build/screenshots}")
 build=$(realpath -m "${2:-$root/build/win}")
 
 if [ -z "${ORVANE_DRIVE_SHOT:-}" ]; then
-    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    toolchain=()
+    [ -f "$build/CMakeCache.txt" ] ||
+        toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake")
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${toolchain[@]}" >/dev/null
     cmake --build "$build" --target Orvane
     exec env ORVANE_DRIVE_SHOT=1 \
         "$root/tools/drive_volumes.sh" "$build" bash "$0" "$out" "$build"
