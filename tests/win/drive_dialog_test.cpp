@@ -131,7 +131,8 @@ class RealVolumes : public testing::Test {
   protected:
     void SetUp() override {
         if (!GetEnvironmentVariableW(L"ORVANE_DRIVE_VOLUMES", nullptr, 0))
-            GTEST_SKIP() << "needs the drives that tools/drive_volumes.sh presents";
+            GTEST_SKIP() << "runs in the ctest entry drive_volumes, over the FAT volumes that "
+                            "tools/drive_volumes.sh presents as drives";
     }
     std::wstring dialog(std::function<void(HWND)> act) {
         return run([&] { return run_drive_dialog(nullptr, state_); }, std::move(act));
