@@ -15,7 +15,8 @@ if [ -z "${ORVANE_IN_XVFB:-}" ]; then
 import sys, zipfile
 z = zipfile.ZipFile(sys.argv[1])
 names = z.namelist()
-want = ["Orvane.exe", "orvane-convert.exe", "Config.txt", "ПРОЧТИ.txt", "LICENSE.txt"]
+want = ["Orvane.exe", "orvane-convert.exe", "Config.txt", "ПРОЧТИ.txt", "Руководство.html",
+        "LICENSE.txt"]
 assert names == want, f"zip holds {names}, expected {want}"
 assert z.read("Config.txt") == open(sys.argv[2], "rb").read(), "Config.txt is not the default table"
 assert z.read("Config.txt")[:2] == b"\xff\xfe", "Config.txt is not UTF-16LE with a BOM"
@@ -26,6 +27,11 @@ for text in ("ПРОЧТИ.txt", "LICENSE.txt"):
     assert lines[-1] == b"" and all(b"\r" not in l and b"\n" not in l for l in lines), \
         f"{text}: not every line ends in CR LF"
     data.decode("utf-8")
+# The guide opens offline: every picture is inside the page, and ПРОЧТИ.txt points to it.
+guide = z.read("Руководство.html").decode("utf-8")
+pictures = guide.count(' src="data:image/png;base64,')
+assert pictures >= 10 and pictures == guide.count("<img"), f"guide: {pictures} embedded pictures"
+assert "Руководство.html" in z.read("ПРОЧТИ.txt").decode("utf-8-sig"), "ПРОЧТИ.txt does not name the guide"
 for info in z.infolist():
     assert info.external_attr >> 16 == 0o100644, f"{info.filename}: mode {oct(info.external_attr >> 16)}"
     assert info.extra == b"", f"{info.filename}: extra fields"
