@@ -20,7 +20,7 @@ body { font: 16px/1.5 "Segoe UI", Tahoma, Arial, sans-serif; color: #1d1d1d;
        max-width: 52em; margin: 2em auto; padding: 0 1em; }
 h1 { font-size: 1.8em; } h2 { margin-top: 1.6em; border-bottom: 1px solid #ccc; }
 img { max-width: 100%; border: 1px solid #bbb; }
-code { background: #f1f1f1; padding: 0 .2em; }
+code { background: #f1f1f1; padding: 0 .2em; white-space: nowrap; }
 table { border-collapse: collapse; } th, td { border: 1px solid #bbb; padding: .2em .5em; }
 """
 
