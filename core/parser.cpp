@@ -17,7 +17,7 @@ namespace {
 
 constexpr std::size_t kMaxField = 31;     // characters of one numeric column
 constexpr std::size_t kMaxComment = 127;  // characters of the comment
-constexpr int kMaxTrackedColumn = 7;      // columns 0..6 and the text after column 6
+constexpr int kMaxTrackedColumn = 9;      // columns 0..8 and the text after them
 
 enum CharClass : std::uint8_t { kOther, kComma, kNumeric, kZero };
 
@@ -73,21 +73,28 @@ inline std::uint64_t separator_mask(const char* p, std::size_t len) {
 }
 #endif
 
+// The last numeric column of a row of this shape; the comment follows it.
+template <RowShape Shape>
+constexpr int kLastColumn = Shape == RowShape::Six    ? 5
+                            : Shape == RowShape::Nine ? 8
+                                                      : 6;
+
 // Where the columns of a line are, as offsets into it. Only the offsets of the columns that
 // the line has are set.
 struct LineLayout {
     std::size_t start[kMaxTrackedColumn + 1];
     std::size_t end[kMaxTrackedColumn];
     std::size_t comment_at = std::string_view::npos;
-    std::size_t other_at_column6 = std::string_view::npos;  // the character that ended column 6
-    bool six_columns = false;                               // iGO row without an index
+    std::size_t other_at_last = std::string_view::npos;  // the character that ended the last
+                                                         // numeric column
 };
 
-// Decides whether the line is an object and where its columns are. A zero unit ends the line.
-// The decision looks at ASCII characters only: the first character outside ASCII is of the
-// "other" class and ends the scan one way or another.
-template <typename Char>
-bool scan_columns(std::basic_string_view<Char> line, const LineRules& rules, LineLayout& layout) {
+// Decides whether the line is an object of this shape and where its columns are. A zero unit
+// ends the line. The decision looks at ASCII characters only: the first character outside
+// ASCII is of the "other" class and ends the scan one way or another.
+template <RowShape Shape, typename Char>
+bool scan_columns(std::basic_string_view<Char> line, LineLayout& layout) {
+    constexpr int last = kLastColumn<Shape>;
     std::size_t line_end = line.size();
     std::size_t run_start = 0;  // the first character after the last separator
     int k = 0;                  // the column being read
@@ -106,21 +113,26 @@ bool scan_columns(std::basic_string_view<Char> line, const LineRules& rules, Lin
                 break;
             }
             if (c == kComma) {
+                // Six columns and then a number are an indexed row of seven, which read as
+                // six would be shifted by a column.
+                if (Shape == RowShape::Six && k == last && i + 1 < line.size() &&
+                    classify(line[i + 1]) == kNumeric)
+                    return false;
                 if (k < kMaxTrackedColumn) {
                     layout.end[k] = i;
                     layout.start[k + 1] = i + 1;
                 }
                 if (k < INT32_MAX) ++k;
-            } else if (k == 6) {
-                // The character that ends column 6 is dropped.
-                layout.end[6] = i;
-                layout.start[7] = i + 1;
-                layout.other_at_column6 = i;
-                k = 7;
-            } else if (k == 7) {
-                // The comment is the whole rest from the first character after column 6,
-                // numbers in front included ("90,12 km" gives "12 km").
-                layout.comment_at = layout.start[7];
+            } else if (k == last) {
+                // The character that ends the last numeric column is dropped.
+                layout.end[last] = i;
+                layout.start[last + 1] = i + 1;
+                layout.other_at_last = i;
+                k = last + 1;
+            } else if (k == last + 1) {
+                // The comment is the whole rest from the first character after the last
+                // numeric column, numbers in front included ("90,12 km" gives "12 km").
+                layout.comment_at = layout.start[last + 1];
                 return true;
             } else {
                 return false;
@@ -129,16 +141,9 @@ bool scan_columns(std::basic_string_view<Char> line, const LineRules& rules, Lin
     }
     if (line_end > run_start && line_end - run_start > kMaxField) return false;
     // The end of the line acts as one more character of the "other" class.
-    if (rules.six_columns) {
-        // Classic iGO row without an index: X,Y,TYPE,SPEED,DIRTYPE,DIRECTION and nothing else.
-        if (k != 5) return false;
-        layout.end[5] = line_end;
-        layout.six_columns = true;
-        return true;
-    }
-    if (k == 6) {
-        layout.end[6] = line_end;
-    } else if (k != 7) {
+    if (k == last) {
+        layout.end[last] = line_end;
+    } else if (k != last + 1) {
         return false;
     }
     return true;
@@ -177,7 +182,7 @@ bool passes_area_filter(const SpeedcamRecord& record, const AreaFilter& area) {
 
 // Appends the record the layout describes, unless the area filter keeps it out. Returns the
 // record, or null when it was not added.
-template <typename Char>
+template <RowShape Shape, typename Char>
 SpeedcamRecord* add_record(RecordList& records, std::basic_string_view<Char> line,
                            const LineLayout& layout, const AreaFilter& area) {
     SpeedcamRecord* record = records.append_zeroed();
@@ -185,12 +190,12 @@ SpeedcamRecord* add_record(RecordList& records, std::basic_string_view<Char> lin
     auto column = [&](int c) {
         return line.substr(layout.start[c], layout.end[c] - layout.start[c]);
     };
-    const int first = layout.six_columns ? 0 : 1;  // the X column
-    copy_field(record->x_text, column(first));
-    copy_field(record->y_text, column(first + 1));
-    record->type_id = to_int(column(first + 2));
-    record->speed_limit = to_int(column(first + 3));
-    record->column6_value = to_int(column(layout.six_columns ? 5 : 6));
+    constexpr int x = Shape == RowShape::Six ? 0 : 1;  // rows without the index start with X
+    copy_field(record->x_text, column(x));
+    copy_field(record->y_text, column(x + 1));
+    record->type_id = to_int(column(x + 2));
+    record->speed_limit = to_int(column(x + 3));
+    record->column6_value = to_int(column(x + 5));  // the direction
     if (!passes_area_filter(*record, area)) {
         records.drop_last();
         return nullptr;
@@ -240,66 +245,90 @@ bool starts_with_name(std::basic_string_view<Char> line, std::string_view name) 
     return true;
 }
 
+// The names of a header line before its "//" comment, empty ones not counted.
 template <typename Char>
-bool six_column_rows(std::basic_string_view<Char> text, bool whole) {
+int header_names(std::basic_string_view<Char> line) {
+    int names = 0;
+    bool in_name = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const Char c = line[i];
+        if (c == '/' && i + 1 < line.size() && line[i + 1] == '/') break;
+        if (c == ',') {
+            in_name = false;
+        } else if (c != ' ' && c != '\t' && !in_name) {
+            in_name = true;
+            ++names;
+        }
+    }
+    return names;
+}
+
+template <RowShape Shape, typename Char>
+bool fits(std::basic_string_view<Char> line) {
+    LineLayout layout;
+    return scan_columns<Shape>(line, layout);
+}
+
+template <typename Char>
+RowShape shape_of_rows(std::basic_string_view<Char> text, InputFormat format, bool whole) {
     const Char line_ends[] = {'\r', '\n', 0};
-    const LineRules six{InputFormat::Igo, true, {}}, seven{InputFormat::Igo, false, {}};
-    int six_rows = 0, seven_rows = 0;
-    while (!text.empty() && six_rows + seven_rows < kShapeRows) {
+    const bool igo = format == InputFormat::Igo;
+    int votes[3] = {};  // by RowShape
+    for (int rows = 0; !text.empty() && rows < kShapeRows;) {
         const std::size_t end = text.find_first_of(line_ends);
         if (end == text.npos && !whole) break;  // the last line may be cut
         const auto line = text.substr(0, end);
         text.remove_prefix(end == text.npos ? text.size() : end + 1);
-        if (starts_with_name(line, "X,Y,")) return true;
-        if (starts_with_name(line, "IDX,X,Y,")) return false;
-        LineLayout layout;
-        if (scan_columns(line, six, layout))
-            ++six_rows;
-        else if (scan_columns(line, seven, layout))
-            ++seven_rows;
+        if (igo && starts_with_name(line, "X,Y,")) return RowShape::Six;
+        if (starts_with_name(line, "IDX,X,Y,"))
+            return header_names(line) == 9 ? RowShape::Nine : RowShape::Seven;
+        // No row fits both nine and another shape. A six-column row with a name also fits
+        // seven (its name then ends an empty seventh column), while a seven-column row
+        // never fits six: six comes first.
+        RowShape shape;
+        if (fits<RowShape::Nine>(line))
+            shape = RowShape::Nine;
+        else if (igo && fits<RowShape::Six>(line))
+            shape = RowShape::Six;
+        else if (fits<RowShape::Seven>(line))
+            shape = RowShape::Seven;
+        else
+            continue;
+        ++votes[static_cast<int>(shape)];
+        ++rows;
     }
-    return six_rows > seven_rows;
+    // Seven, the shape of most files, unless another has more rows.
+    RowShape best = RowShape::Seven;
+    for (const RowShape shape : {RowShape::Six, RowShape::Nine})
+        if (votes[static_cast<int>(shape)] > votes[static_cast<int>(best)]) best = shape;
+    return best;
 }
 
-}  // namespace
-
-bool igo_rows_have_six_columns(std::string_view head, TextEncoding encoding, bool whole) {
-    head = head.substr(0, kShapeHeadBytes);
-    whole = whole && head.size() < kShapeHeadBytes;
-    if (encoding != TextEncoding::Utf16)
-        return six_column_rows(head.starts_with("\xEF\xBB\xBF") ? head.substr(3) : head, whole);
-    std::wstring text;
-    decode_text(head, TextEncoding::Utf16, text);
-    std::wstring_view view(text);
-    if (!view.empty() && view.front() == 0xFEFF) view.remove_prefix(1);
-    return six_column_rows(view, whole);
-}
-
-void parse_speedcam_line(RecordList& records, std::wstring_view line, const LineRules& rules) {
-    if (!known_format(rules.format)) return;
+template <RowShape Shape>
+void parse_line(RecordList& records, std::wstring_view line, const AreaFilter& area) {
     LineLayout layout;
-    if (!scan_columns(line, rules, layout)) return;
-    SpeedcamRecord* record = add_record(records, line, layout, rules.area);
+    if (!scan_columns<Shape>(line, layout)) return;
+    SpeedcamRecord* record = add_record<Shape>(records, line, layout, area);
     if (record == nullptr || layout.comment_at == std::wstring_view::npos) return;
     std::wstring_view comment = line.substr(layout.comment_at);
     comment = comment.substr(0, std::min({comment.find(L'\0'), comment.size(), kMaxComment}));
     record->comment = records.keep_comment(comment);
 }
 
-void parse_speedcam_bytes(RecordList& records, std::string_view line, const LineRules& rules,
-                          TextEncoding encoding, std::wstring& scratch) {
-    if (!known_format(rules.format)) return;
+template <RowShape Shape>
+void parse_bytes(RecordList& records, std::string_view line, const LineRules& rules,
+                 TextEncoding encoding, std::wstring& scratch) {
     LineLayout layout;
-    if (!scan_columns(line, rules, layout)) return;
-    if (layout.other_at_column6 != std::string_view::npos &&
-        static_cast<unsigned char>(line[layout.other_at_column6]) >= 0x80) {
-        // Column 6 ends in a character of several bytes, all of which are dropped: the
-        // decoded line knows where that character ends.
+    if (!scan_columns<Shape>(line, layout)) return;
+    if (layout.other_at_last != std::string_view::npos &&
+        static_cast<unsigned char>(line[layout.other_at_last]) >= 0x80) {
+        // The last numeric column ends in a character of several bytes, all of which are
+        // dropped: the decoded line knows where that character ends.
         decode_text(line.substr(0, std::min(line.find('\0'), line.size())), encoding, scratch);
-        parse_speedcam_line(records, scratch, rules);
+        parse_line<Shape>(records, scratch, rules.area);
         return;
     }
-    SpeedcamRecord* record = add_record(records, line, layout, rules.area);
+    SpeedcamRecord* record = add_record<Shape>(records, line, layout, rules.area);
     if (record == nullptr || layout.comment_at == std::string_view::npos) return;
     // The comment starts after an ASCII character, so at a character boundary. 127
     // characters never take more than 4 bytes each.
@@ -307,4 +336,45 @@ void parse_speedcam_bytes(RecordList& records, std::string_view line, const Line
     bytes = bytes.substr(0, std::min(bytes.find('\0'), bytes.size()));
     decode_text(bytes, encoding, scratch);
     record->comment = records.keep_comment(std::wstring_view(scratch).substr(0, kMaxComment));
+}
+
+}  // namespace
+
+RowShape decide_row_shape(std::string_view head, TextEncoding encoding, InputFormat format,
+                          bool whole) {
+    head = head.substr(0, kShapeHeadBytes);
+    whole = whole && head.size() < kShapeHeadBytes;
+    if (encoding != TextEncoding::Utf16)
+        return shape_of_rows(head.starts_with("\xEF\xBB\xBF") ? head.substr(3) : head, format,
+                             whole);
+    std::wstring text;
+    decode_text(head, TextEncoding::Utf16, text);
+    std::wstring_view view(text);
+    if (!view.empty() && view.front() == 0xFEFF) view.remove_prefix(1);
+    return shape_of_rows(view, format, whole);
+}
+
+void parse_speedcam_line(RecordList& records, std::wstring_view line, const LineRules& rules) {
+    if (!known_format(rules.format)) return;
+    switch (rules.shape) {
+        case RowShape::Seven:
+            return parse_line<RowShape::Seven>(records, line, rules.area);
+        case RowShape::Six:
+            return parse_line<RowShape::Six>(records, line, rules.area);
+        case RowShape::Nine:
+            return parse_line<RowShape::Nine>(records, line, rules.area);
+    }
+}
+
+void parse_speedcam_bytes(RecordList& records, std::string_view line, const LineRules& rules,
+                          TextEncoding encoding, std::wstring& scratch) {
+    if (!known_format(rules.format)) return;
+    switch (rules.shape) {
+        case RowShape::Seven:
+            return parse_bytes<RowShape::Seven>(records, line, rules, encoding, scratch);
+        case RowShape::Six:
+            return parse_bytes<RowShape::Six>(records, line, rules, encoding, scratch);
+        case RowShape::Nine:
+            return parse_bytes<RowShape::Nine>(records, line, rules, encoding, scratch);
+    }
 }

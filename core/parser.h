@@ -1,6 +1,7 @@
 // Turns one speedcam line into a record, applies the area filter and appends it to the list.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -8,11 +9,18 @@
 #include "formats.h"
 #include "records.h"
 
+// The numeric columns that the rows of a file have before their comment. Each file has one
+// shape throughout; a row of another shape is rejected rather than read shifted.
+enum class RowShape : std::uint8_t {
+    Seven,  // IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION
+    Six,    // iGO without the index: X,Y,TYPE,SPEED,DIRTYPE,DIRECTION
+    Nine,   // OpenSpeedcam: IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION,DISTANCE,ANGLE
+};
+
 // How the lines of one file are read.
 struct LineRules {
     InputFormat format = InputFormat::Navitel;
-    // iGO rows without the index column: X,Y,TYPE,SPEED,DIRTYPE,DIRECTION.
-    bool six_columns = false;
+    RowShape shape = RowShape::Seven;
     AreaFilter area;
 };
 
@@ -26,13 +34,13 @@ void parse_speedcam_line(RecordList& records, std::wstring_view line, const Line
 void parse_speedcam_bytes(RecordList& records, std::string_view line, const LineRules& rules,
                           TextEncoding encoding, std::wstring& scratch);
 
-// Whether the rows of an iGO file lack the index column, decided once for the whole file from
-// its first bytes `head`: by the header line (X,Y,... or IDX,X,Y,...) when there is one, else
-// by what most of the first rows are. Real files are one shape throughout, so a damaged row
-// is then rejected rather than read shifted by a column. `whole`: head is the whole file,
-// so its last line is complete.
-bool igo_rows_have_six_columns(std::string_view head, TextEncoding encoding, bool whole);
-// How much of a file's start igo_rows_have_six_columns needs.
+// The shape of a file's rows, decided once for the whole file from its first bytes `head`: by
+// the header line when there is one (X,Y,... six columns, iGO only; IDX,X,Y,... nine columns
+// when it names nine, else seven), otherwise by what most of the first rows are. Seven when
+// nothing tells. `whole`: head is the whole file, so its last line is complete.
+RowShape decide_row_shape(std::string_view head, TextEncoding encoding, InputFormat format,
+                          bool whole);
+// How much of a file's start decide_row_shape needs.
 constexpr std::size_t kShapeHeadBytes = 64 * 1024;
 
 // Coordinate text to number for the area filter: the longest prefix that reads as a decimal

@@ -200,16 +200,12 @@ bool read_speedcam_batches(std::FILE* file, TextEncoding encoding, InputFormat f
                            const AreaFilter& area, const RecordBatchSink& take,
                            const ReaderLimits& limits) {
     try {
-        LineRules rules{format, false, area};
-        std::string head;
-        if (format == InputFormat::Igo) {
-            // The shape of iGO rows is decided once, from the start of the file.
-            head.resize(kShapeHeadBytes);
-            head.resize(std::fread(head.data(), 1, head.size(), file));
-            if (std::ferror(file)) return false;
-            rules.six_columns =
-                igo_rows_have_six_columns(head, encoding, head.size() < kShapeHeadBytes);
-        }
+        // The shape of the rows is decided once, from the start of the file.
+        std::string head(kShapeHeadBytes, '\0');
+        head.resize(std::fread(head.data(), 1, head.size(), file));
+        if (std::ferror(file)) return false;
+        const LineRules rules{
+            format, decide_row_shape(head, encoding, format, head.size() < kShapeHeadBytes), area};
         Source source(file, head);
         if (encoding == TextEncoding::Utf16) {
             Utf16Lines lines(take, rules);

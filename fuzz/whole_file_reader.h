@@ -1,5 +1,6 @@
 // The plain way to read a speedcam file, as a reference for the block-wise reader: cut the
-// whole file at every line end, decode each line, drop a leading mark and parse each line.
+// whole file at every line end, decode each line, drop a leading mark and parse each line
+// in the shape the file's start decides.
 // UTF-8 and ANSI are cut at the bytes of the line ends before decoding, since a line end is
 // never part of a character (Wine's decoder swallows an LF after a cut-off UTF-8 sequence).
 #pragma once
@@ -13,10 +14,7 @@
 
 inline RecordList read_whole_file(std::string_view bytes, TextEncoding encoding, InputFormat format,
                                   const AreaFilter& area = {}) {
-    const LineRules rules{
-        format,
-        format == InputFormat::Igo && igo_rows_have_six_columns(bytes, encoding, /*whole=*/true),
-        area};
+    const LineRules rules{format, decide_row_shape(bytes, encoding, format, /*whole=*/true), area};
     RecordList records;
     std::wstring text;
     if (encoding != TextEncoding::Utf16) {

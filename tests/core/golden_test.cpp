@@ -37,7 +37,10 @@ TEST(Golden, ConversionsMatchTheReferenceFilesExactly) {
         {"navitel_utf16le_bom.txt", Utf16, Navitel, {}, "navitel.csv"},
         {"navitel_cp1251.txt", Ansi, Navitel, {}, "navitel.csv"},
         {"navitel_lf.txt", Utf8, Navitel, {37.6, 55.76, 37.71, 55.74}, "navitel_area.csv"},
+        {"navitel_nine_cp1251.txt", Ansi, Navitel, {}, "navitel.csv"},
+        {"navitel_nine_utf8.txt", Utf8, Navitel, {}, "navitel.csv"},
         {"igo_six_columns.txt", Utf8, Igo, {}, "igo_six_columns.csv"},
+        {"igo_six_named.txt", Utf8, Igo, {}, "igo_six_named.csv"},
         {"igo_indexed.txt", Utf8, Igo, {}, "igo_indexed.csv"},
     };
     for (const auto& [input, encoding, format, area, expected] : goldens) {

@@ -61,7 +61,10 @@ TEST(BlockBoundaries, TinyBlocksReadLikeTheWholeFile) {
         {"navitel_utf16le_bom.txt", TextEncoding::Utf16, InputFormat::Navitel},
         {"navitel_cp1251.txt", TextEncoding::Ansi, InputFormat::Navitel},
         {"navitel_cp1251.txt", TextEncoding::Utf8, InputFormat::Navitel},  // broken UTF-8
+        {"navitel_nine_cp1251.txt", TextEncoding::Ansi, InputFormat::Navitel},
+        {"navitel_nine_utf8.txt", TextEncoding::Utf8, InputFormat::Igo},
         {"igo_six_columns.txt", TextEncoding::Utf8, InputFormat::Igo},
+        {"igo_six_named.txt", TextEncoding::Utf8, InputFormat::Igo},
         {"igo_indexed.txt", TextEncoding::Utf8, InputFormat::Igo},
         {"", TextEncoding::Utf8, InputFormat::Navitel},
     };
@@ -185,7 +188,7 @@ TEST(HostileSpeedcam, FileLockedByAnotherProgram) {
 // was counted (a batch whose count ran out of memory), and a line rejected into a list that
 // ends in a taken, empty segment.
 TEST(RecordList, TalliesJoinOrAreCountedAfreshAndRejectedLinesLeaveNoTrace) {
-    const LineRules moscow{InputFormat::Navitel, false, {37, 56, 38, 55}};
+    const LineRules moscow{InputFormat::Navitel, RowShape::Seven, {37, 56, 38, 55}};
     RecordList list, counted, uncounted, rejected;
     parse_speedcam_line(list, L"1,37.1,55.1,5,60,1,90,а", {});
     parse_speedcam_line(counted, L"1,2,3,7,0,0,0", {});
