@@ -81,9 +81,10 @@ class ByteLines : public LineSink {
 
     void feed(std::string_view batch, bool last) override {
         if (at_start_ && !batch.empty()) {
-            // A byte-order mark is dropped only at the very start of the text.
-            if (encoding_ == TextEncoding::Utf8 && batch.starts_with("\xEF\xBB\xBF"))
-                batch.remove_prefix(3);
+            // A byte-order mark is dropped only at the very start of the text; the UTF-8 mark
+            // also from a file read as ANSI, where it would be three letters before the
+            // first row's index.
+            if (batch.starts_with("\xEF\xBB\xBF")) batch.remove_prefix(3);
             at_start_ = false;
         }
         if (!pool_ && !last && workers_ > 1) {

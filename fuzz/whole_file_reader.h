@@ -18,8 +18,7 @@ inline RecordList read_whole_file(std::string_view bytes, TextEncoding encoding,
     RecordList records;
     std::wstring text;
     if (encoding != TextEncoding::Utf16) {
-        if (encoding == TextEncoding::Utf8 && bytes.starts_with("\xEF\xBB\xBF"))
-            bytes.remove_prefix(3);
+        if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
         while (!bytes.empty()) {
             const std::size_t end = std::min(bytes.find_first_of("\r\n"), bytes.size());
             decode_text(bytes.substr(0, end), encoding, text);
