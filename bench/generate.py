@@ -3,9 +3,10 @@
 
   generate.py DIALECT ROWS ENCODING EOL OUT [--unicsv OUT.csv]
 
-DIALECT navitel or igo; ENCODING utf8 or cp1251; EOL lf or crlf. Navitel rows carry a
+DIALECT navitel, igo or nine; ENCODING utf8 or cp1251; EOL lf or crlf. Navitel rows carry a
 Cyrillic comment in about a third of the lines; iGO rows follow the indexed Russian export
-(IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION). --unicsv also writes the same points as a GPSBabel
+(IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION); nine-column rows follow the OpenSpeedcam export
+(IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION,DISTANCE,ANGLE // source | comment) with Navitel types. --unicsv also writes the same points as a GPSBabel
 unicsv file (lon,lat,name) for the peer comparison.
 """
 import random
@@ -27,6 +28,8 @@ def main():
     points = []
     if dialect == "navitel":
         lines.append("IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION,COMMENT")
+    elif dialect == "nine":
+        lines.append("IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION,DISTANCE,ANGLE")
     else:
         lines.append("IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION")
     for i in range(rows):
@@ -38,6 +41,11 @@ def main():
             t = rnd.choice(NAVITEL_TYPES)
             comment = "," + rnd.choice(STREETS) if rnd.random() < 0.33 else ""
             lines.append(f"{i + 1},{x},{y},{t},{speed},1,{direction}{comment}")
+        elif dialect == "nine":
+            t = rnd.choice(NAVITEL_TYPES)
+            distance, angle = rnd.choice([300, 500, 1000]), rnd.choice([15, 20, 30])
+            lines.append(f"{i + 1},{x},{y},{t},{speed},1,{direction},{distance},{angle}"
+                         f" // source | {rnd.choice(STREETS)}")
         else:
             t = rnd.choice(IGO_TYPES)
             lines.append(f"{i + 3},{x},{y},{t},{speed},1,{direction}")
