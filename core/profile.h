@@ -1,5 +1,6 @@
 // Keys of an INI-style profile file, always addressed by the file's full path. On Windows a
-// section is read with the system's private-profile functions; the host build reads the file
+// section is read with the system's private-profile functions, except from a file of UTF-8
+// without a byte-order mark, which they would read as ANSI; the host build reads every file
 // itself by the same rules. Values are then taken as the Windows functions give them, and
 // both builds write through one writer of their own (profile_text.h).
 #pragma once

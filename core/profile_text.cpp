@@ -3,7 +3,8 @@
 // section of a name counts; lines end at CR LF, LF or a lone CR; blanks around keys and values
 // do not count; the file keeps its encoding (UTF-16LE or BE with a mark, UTF-8 with a mark, or
 // the ANSI code page), and a new file is UTF-16LE with a mark so that any text survives on any
-// system code page.
+// system code page. UTF-8 without a mark, which the Windows functions would read as ANSI, is
+// saved as UTF-16LE with a mark too.
 #include "profile_text.h"
 
 #include <algorithm>
@@ -69,13 +70,12 @@ std::optional<std::string> encode(std::wstring_view text, ProfileEncoding encodi
         case ProfileEncoding::Utf8Bom:
             return "\xef\xbb\xbf" + to_utf8(text);
         case ProfileEncoding::Utf8:
-            return to_utf8(text);
+            // Any program that reads it through the profile functions would take it for ANSI.
+            return std::nullopt;
         case ProfileEncoding::Ansi:
             if (!encode_ansi(text, bytes)) return std::nullopt;
             // Bytes that the next reading would take for UTF-8 would come back garbled.
-            if (plain_profile_is_utf8(bytes) &&
-                std::any_of(bytes.begin(), bytes.end(), [](char b) { return b < 0; }))
-                return std::nullopt;
+            if (plain_profile_is_utf8(bytes)) return std::nullopt;
             return bytes;
     }
     return std::nullopt;
@@ -126,32 +126,56 @@ std::wstring line_end_of(const ProfileText& profile) {
 
 }  // namespace
 
-std::optional<ProfileText> read_profile_text(const std::wstring& path) {
+std::optional<std::string> read_profile_bytes(const std::wstring& path) {
     UniqueFile file = open_file(path, "rb");
     if (!file) return std::nullopt;
     std::string bytes;
     char block[65536];
     for (std::size_t n; (n = std::fread(block, 1, sizeof block, file.get())) > 0;)
         bytes.append(block, n);
+    return bytes;
+}
 
+std::optional<ProfileText> read_profile_text(const std::wstring& path) {
+    const std::optional<std::string> bytes = read_profile_bytes(path);
+    if (!bytes) return std::nullopt;
+    return profile_text_of(*bytes);
+}
+
+bool plain_profile_is_utf8(std::string_view bytes) {
+    if (std::none_of(bytes.begin(), bytes.end(), [](char b) { return b < 0; })) return false;
+    std::string again;
+    append_utf8(from_utf8(bytes), again);
+    return again == bytes;  // every broken sequence would have become U+FFFD
+}
+
+ProfileEncoding profile_encoding_of(std::string_view bytes) {
+    if (bytes.empty()) return ProfileEncoding::Utf16Le;  // as good as new
+    if (bytes.starts_with("\xff\xfe")) return ProfileEncoding::Utf16Le;
+    if (bytes.starts_with("\xfe\xff")) return ProfileEncoding::Utf16Be;
+    if (bytes.starts_with("\xef\xbb\xbf")) return ProfileEncoding::Utf8Bom;
+    return plain_profile_is_utf8(bytes) ? ProfileEncoding::Utf8 : ProfileEncoding::Ansi;
+}
+
+ProfileText profile_text_of(std::string_view bytes) {
     ProfileText profile;
+    profile.encoding = profile_encoding_of(bytes);
     std::wstring text;
-    const std::string_view view(bytes);
-    if (bytes.empty()) {
-        profile.encoding = ProfileEncoding::Utf16Le;  // as good as new
-    } else if (view.starts_with("\xff\xfe") || view.starts_with("\xfe\xff")) {
-        const bool big_endian = view[0] == '\xfe';
-        profile.encoding = big_endian ? ProfileEncoding::Utf16Be : ProfileEncoding::Utf16Le;
-        text = decode_utf16(view.substr(2), big_endian);
-    } else if (view.starts_with("\xef\xbb\xbf")) {
-        profile.encoding = ProfileEncoding::Utf8Bom;
-        decode_text(view.substr(3), TextEncoding::Utf8, text);
-    } else if (plain_profile_is_utf8(view)) {
-        profile.encoding = ProfileEncoding::Utf8;
-        decode_text(view, TextEncoding::Utf8, text);
-    } else {
-        profile.encoding = ProfileEncoding::Ansi;
-        decode_text(view, TextEncoding::Ansi, text);
+    switch (profile.encoding) {
+        case ProfileEncoding::Utf16Le:
+        case ProfileEncoding::Utf16Be:
+            text = decode_utf16(bytes.substr(std::min<std::size_t>(2, bytes.size())),
+                                profile.encoding == ProfileEncoding::Utf16Be);
+            break;
+        case ProfileEncoding::Utf8Bom:
+            decode_text(bytes.substr(3), TextEncoding::Utf8, text);
+            break;
+        case ProfileEncoding::Utf8:
+            decode_text(bytes, TextEncoding::Utf8, text);
+            break;
+        case ProfileEncoding::Ansi:
+            decode_text(bytes, TextEncoding::Ansi, text);
+            break;
     }
     for (std::size_t i = 0; i < text.size();) {
         std::size_t end = i;
@@ -162,6 +186,22 @@ std::optional<ProfileText> read_profile_text(const std::wstring& path) {
         i = next;
     }
     return profile;
+}
+
+std::vector<ProfileEntry> profile_section_entries(const ProfileText& profile,
+                                                  std::wstring_view section) {
+    std::vector<ProfileEntry> entries;
+    bool in_section = false;
+    for (const ProfileText::Line& line : profile.lines) {
+        if (const auto name = profile_section_of(line.text)) {
+            // Only the first section of a name counts, as with the Windows functions.
+            if (in_section) break;
+            in_section = same_profile_name(*name, section);
+        } else if (const auto kv = in_section ? profile_key_value_of(line.text) : std::nullopt) {
+            entries.push_back({std::wstring(kv->key), std::wstring(kv->value)});
+        }
+    }
+    return entries;
 }
 
 std::optional<std::wstring_view> profile_section_of(std::wstring_view line) {

@@ -23,13 +23,23 @@ struct ProfileText {
     std::vector<Line> lines;
 };
 
-// Reads the file as the profile functions of this platform do; nothing when it cannot be
-// opened. A file without a byte-order mark is ANSI, except on a platform whose profile
-// functions take valid UTF-8 for UTF-8 (plain_profile_is_utf8).
+// Reads the file in its encoding; nothing when it cannot be opened.
 std::optional<ProfileText> read_profile_text(const std::wstring& path);
+std::optional<std::string> read_profile_bytes(const std::wstring& path);
+// The text of a file of these bytes.
+ProfileText profile_text_of(std::string_view bytes);
 
-// Platform half: whether a file without a byte-order mark is read as UTF-8.
+// The encoding of a file of these bytes: its byte-order mark tells, else it is UTF-8 when
+// plain_profile_is_utf8, else ANSI. An empty file counts as a new one.
+ProfileEncoding profile_encoding_of(std::string_view bytes);
+// Whether bytes without a byte-order mark are UTF-8: valid UTF-8 and not all ASCII. Notepad
+// saves new files that way; an ANSI text is hardly ever valid UTF-8.
 bool plain_profile_is_utf8(std::string_view bytes);
+
+// The key and value of every line of the first section of that name, in file order, as
+// read_profile_section gives them.
+std::vector<ProfileEntry> profile_section_entries(const ProfileText& profile,
+                                                  std::wstring_view section);
 
 // The section name of a header line "[name]", and the key and value of a "key=value" line.
 std::optional<std::wstring_view> profile_section_of(std::wstring_view line);

@@ -5,13 +5,14 @@
 #include "profile.h"
 #include "profile_text.h"
 
-bool plain_profile_is_utf8(std::string_view) {
-    return false;  // the profile functions read it in the ANSI code page
-}
-
-// The whole section in one call: asking for each key would search the file each time.
 std::vector<ProfileEntry> read_profile_section(const std::wstring& path,
                                                std::wstring_view section) {
+    // The profile functions read a file without a mark in the ANSI code page; one whose bytes
+    // are UTF-8 (Notepad saves new files so) is read here by their rules instead.
+    if (const auto bytes = read_profile_bytes(path);
+        bytes && profile_encoding_of(*bytes) == ProfileEncoding::Utf8)
+        return profile_section_entries(profile_text_of(*bytes), section);
+    // The whole section in one call: asking for each key would search the file each time.
     const std::wstring name(section);
     std::vector<wchar_t> buffer(std::size_t{1} << 15);
     for (;;) {

@@ -44,7 +44,8 @@ TEST(ProfileRead, SameKeysFromEveryEncodingAsWindowsGivesThem) {
         le += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
         be += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
     }
-    std::vector<std::string> files = {le, be, "\xef\xbb\xbf" + to_utf8(body)};
+    // UTF-8 without a mark, as Notepad saves it, is UTF-8 on every code page.
+    std::vector<std::string> files = {le, be, "\xef\xbb\xbf" + to_utf8(body), to_utf8(body)};
     if (test::ansi_is_cp1251() && encode_ansi(body, ansi)) files.push_back(ansi);
     test::TempDir dir;
     for (const std::string& bytes : files) {
@@ -111,32 +112,44 @@ TEST(TypeTableSave, KeysInOrderEverythingElseKept) {
 }
 
 // Every text comes back as it was saved: blanks and quotes around it, 126 characters inside
-// quotes, Cyrillic in a new file on any code page, text that an ANSI file cannot hold.
+// quotes, Cyrillic in a new file on any code page, text that an ANSI file cannot hold. A file
+// that the Windows functions would read wrongly becomes UTF-16LE with a mark, its other keys
+// kept: ANSI that cannot hold a text, and UTF-8 without a mark (the way Notepad saves), which
+// they would read as ANSI.
 TEST(TypeTableSave, TextsComeBackUnchanged) {
     const std::wstring long_text(125, L'ж');
     CameraTypeList types;
     for (const std::wstring& text :
          {std::wstring(L" Камера %SPEED% "), std::wstring(L"\"Засада\""), std::wstring(L"'a'"),
           std::wstring(L"\""), std::wstring(L"\"x"), std::wstring(L"\t"), std::wstring(L"a\"b\"c"),
-          L" " + long_text, long_text + L"\"", std::wstring(L"Стационарная камера «Стрелка» — ёЁ"),
-          std::wstring(L"Ελληνικά ✓")})
+          L" " + long_text, long_text + L"\"",
+          std::wstring(L"Стационарная камера «Стрелка» — ёЁ"), std::wstring(L"Ελληνικά ✓")})
         types.push_back(test::camera_type(1, text));
-    const std::pair<const char*, const char*> starts[] = {
-        {"new file", nullptr}, {"0-byte file", ""}, {"ANSI file", "[IGO]\r\nDesc0=\xca\xe0\r\n"}};
-    for (const auto& [name, bytes] : starts) {
+    // 92 Cyrillic characters: 184 bytes of UTF-8, which read as ANSI were cut to 126.
+    std::wstring notepad_text;
+    while (notepad_text.size() < 92) notepad_text += L"Камера контроля средней скорости ";
+    notepad_text.resize(92);
+    std::wstring ansi_text;
+    decode_text("\xca\xe0", TextEncoding::Ansi, ansi_text);
+    const std::tuple<const char*, std::optional<std::string>, std::wstring> starts[] = {
+        {"new file", std::nullopt, L""},
+        {"0-byte file", "", L""},
+        {"ANSI file", "[IGO]\r\nDesc0=\xca\xe0\r\n", ansi_text},
+        {"Notepad's UTF-8", "; Orvane\r\n[IGO]\r\nDesc0=" + to_utf8(notepad_text) + "\r\n",
+         notepad_text}};
+    for (const auto& [name, bytes, kept] : starts) {
         SCOPED_TRACE(name);
         test::TempDir dir;
         const std::wstring path = dir.file("Config.txt");
-        if (bytes) test::write_bytes(path, bytes);
+        if (bytes) test::write_bytes(path, *bytes);
+        EXPECT_EQ(ProfileReader(path).get_string(L"IGO", L"Desc0", L"", 127), kept);
         ASSERT_TRUE(save_camera_types(types, path, InputFormat::Navitel));
         EXPECT_TRUE(test::read_bytes(path).starts_with("\xff\xfe")) << "Unicode with a mark";
         CameraTypeList again;
         load_camera_types(again, path, InputFormat::Navitel);
         EXPECT_EQ(entries(again), entries(types));
-        // The ANSI file's own key survives its conversion.
-        if (bytes && *bytes && test::ansi_is_cp1251()) {
-            EXPECT_EQ(ProfileReader(path).get_string(L"IGO", L"Desc0", L"", 10), L"Ка");
-        }
+        // The file's own key survives its conversion.
+        EXPECT_EQ(ProfileReader(path).get_string(L"IGO", L"Desc0", L"", 127), kept);
     }
 }
 
