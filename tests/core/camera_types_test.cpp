@@ -79,8 +79,10 @@ TEST(TypeTableLoad, DefaultsLimitsAndDamagedFiles) {
          {"5 1 |", "0 1 |", "0 0 |", "0 0 |", "-7 3 " + d200.substr(0, 126) + "|Камера %SPEED%"}},
         {"[Navitel]\r\nCount=1\r\nID0" + x10k + "=5\r\nDesc0=" + x10k + "\r\n",
          {"0 1 " + x10k.substr(0, 126) + "|"}},
-        // Only the first section of a name counts.
+        // Only the first section of a name counts, and the first of a key given twice.
         {"[Navitel]\r\nCount=1\r\nID0=1\r\n[Navitel]\r\nID0=2\r\nDesc0=second\r\n", {"1 1 |"}},
+        {"[Navitel]\r\nCount=1\r\nID0=1\r\nDesc0=first\r\nid0=2\r\nDESC0=second\r\n",
+         {"1 1 first|"}},
         {"[Navitel]\rCount=1\rID0=7\r", {"7 1 |"}},
     };
     for (const auto& [text, expected] : files) EXPECT_EQ(entries(load(text)), expected) << text;
@@ -119,9 +121,10 @@ TEST(TypeTableSave, TextsComeBackUnchanged) {
     const std::wstring long_text(125, L'ж');
     CameraTypeList types;
     for (const std::wstring& text :
-         {std::wstring(L" Камера %SPEED% "), std::wstring(L"\"Засада\""), std::wstring(L"'a'"),
+         {std::wstring(L" Камера %SPEED% "), std::wstring(L"Камера %SPEED% "),
+          std::wstring(L"Засада\t"), std::wstring(L"\"Засада\""), std::wstring(L"'a'"),
           std::wstring(L"\""), std::wstring(L"\"x"), std::wstring(L"\t"), std::wstring(L"a\"b\"c"),
-          L" " + long_text, long_text + L"\"",
+          L" " + long_text, long_text + L" ", long_text + L"\"",
           std::wstring(L"Стационарная камера «Стрелка» — ёЁ"), std::wstring(L"Ελληνικά ✓")})
         types.push_back(test::camera_type(1, text));
     // 92 Cyrillic characters: 184 bytes of UTF-8, which read as ANSI were cut to 126.

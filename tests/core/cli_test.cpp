@@ -71,6 +71,8 @@ TEST(Converter, ExitCodesAndMessagesNameTheProblem) {
         {{L"--format", L"tomtom", input}, kExitUsage, "--format takes navitel or igo"},
         {{}, kExitUsage, "Usage:"},
         {{L"--area", L"37,56,38", input}, kExitUsage, "Usage:"},
+        {{L"--area", L"37,56,38,55km", input}, kExitUsage, "--area takes four numbers"},
+        {{L"--area", L"37,56,38,55,1", input}, kExitUsage, "--area takes four numbers"},
         {{L"a.txt", L"b.txt"}, kExitUsage, "Usage:"},
         {{L"--help"}, kExitComplete, "Usage: orvane-convert"},
         {{L"--version"}, kExitComplete, "orvane-convert " ORVANE_VERSION_TEXT "\n"},

@@ -2,6 +2,7 @@
 // format_string, whose formats must mean the same on every build.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 
@@ -36,6 +37,13 @@ TEST(Decoding, EveryEncodingAsTheFileHasIt) {
     EXPECT_EQ(text.substr(0, 5), L"a\uFFFDb\uFFFD\uFFFD");
     std::erase(text, L'\uFFFD');
     EXPECT_EQ(text, L"abcde");
+    // Overlong forms of "/", a path separator, give only replacement characters.
+    for (const char* overlong : {"\xc0\xaf", "\xe0\x80\xaf", "\xf0\x80\x80\xaf"}) {
+        text = decode(overlong, TextEncoding::Utf8);
+        EXPECT_TRUE(!text.empty() && std::ranges::all_of(text, [](wchar_t c) {
+            return c == 0xFFFD;
+        })) << testing::PrintToString(text);
+    }
     EXPECT_EQ(to_utf8(decode("\xf0\x9f\x9a\x97", TextEncoding::Utf8)), "\xf0\x9f\x9a\x97");
     EXPECT_EQ(decode(std::string("\x1a\x04\x30\x04\x0a\x00", 6), TextEncoding::Utf16), L"Ка\n");
     EXPECT_EQ(decode(std::string("A\0B", 3), TextEncoding::Utf16), L"A") << "odd byte dropped";

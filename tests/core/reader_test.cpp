@@ -114,6 +114,18 @@ TEST(Encodings, MismatchedOnesGiveNoObjectsAndRereadingReplaces) {
          {test::data_path("no_such.txt"), test::to_wide_path(dir.path())})
         EXPECT_FALSE(read_speedcam_file(records, path, TextEncoding::Utf8, InputFormat::Navitel) ||
                      !records.empty());
+    // Nor does one whose reading fails after many blocks were read and parsed.
+    std::string lines;
+    while (lines.size() < 100000) lines += "1,37.6,55.7,1,60,1,90\r\n";
+    for (const unsigned threads : {1u, 3u}) {
+        test::FailingFile failing(lines);
+        std::FILE* file = failing.open();
+        ASSERT_NE(file, nullptr);
+        EXPECT_FALSE(read_speedcam_stream(records, file, TextEncoding::Utf8, InputFormat::Navitel,
+                                          {}, {4096, 2048, threads}));
+        std::fclose(file);
+        EXPECT_EQ(records.size(), 0u) << "threads " << threads;
+    }
 }
 
 TEST(BigInput, OverlongLinesAreCutWithoutLosingTheirNeighbours) {

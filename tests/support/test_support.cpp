@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -79,6 +81,61 @@ TempDir::~TempDir() {
 std::wstring TempDir::file(std::string_view name) const {
     return to_wide_path(path_) + L"/" + from_utf8(name);
 }
+
+#ifdef _WIN32
+FailingFile::FailingFile(std::string bytes) : bytes_(std::move(bytes)) {
+    static std::atomic<int> counter{0};
+    path_ = L"\\\\.\\pipe\\orvane-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(counter++);
+    pipe_ = CreateNamedPipeW(path_.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                             1 << 16, 1 << 16, 0, nullptr);
+    EXPECT_NE(pipe_, INVALID_HANDLE_VALUE);
+    server_ = std::thread([this] {
+        ConnectNamedPipe(pipe_, nullptr);
+        connected_ = true;
+        for (DWORD n = 0; at_ < bytes_.size(); at_ += n)
+            if (!WriteFile(pipe_, bytes_.data() + at_,
+                           static_cast<DWORD>(std::min<std::size_t>(bytes_.size() - at_, 1 << 16)),
+                           &n, nullptr))
+                break;
+        // Once the reader has every byte, the next read fails: the pipe is broken, not ended.
+        FlushFileBuffers(pipe_);
+        DisconnectNamedPipe(pipe_);
+    });
+}
+
+FailingFile::~FailingFile() {
+    // A reader that never came: connecting once lets the server end.
+    if (!connected_)
+        CloseHandle(
+            CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    server_.join();
+    CloseHandle(pipe_);
+}
+
+std::FILE* FailingFile::open() {
+    return _wfopen(path_.c_str(), L"rb");
+}
+#else
+FailingFile::FailingFile(std::string bytes) : bytes_(std::move(bytes)) {}
+FailingFile::~FailingFile() = default;
+
+std::FILE* FailingFile::open() {
+    cookie_io_functions_t io = {};
+    io.read = [](void* cookie, char* out, std::size_t n) -> ssize_t {
+        auto& file = *static_cast<FailingFile*>(cookie);
+        if (file.at_ == file.bytes_.size()) {
+            errno = EIO;
+            return -1;
+        }
+        n = std::min(n, file.bytes_.size() - file.at_);
+        std::memcpy(out, file.bytes_.data() + file.at_, n);
+        file.at_ += n;
+        return static_cast<ssize_t>(n);
+    };
+    return fopencookie(this, "rb", io);
+}
+#endif
 
 // The bytes around the first difference, printed with escapes so that a stray CR or BOM shows.
 std::string describe_difference(std::string_view expected, std::string_view actual) {

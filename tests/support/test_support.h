@@ -1,10 +1,13 @@
 // Helpers shared by the test suites: data files, temporary folders, byte comparison.
 #pragma once
 
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -37,6 +40,33 @@ class TempDir {
 
   private:
     std::filesystem::path path_;
+};
+
+// A file that gives these bytes and then fails to read, as a stick pulled out during the read
+// does. On Windows it is a named pipe that the test serves and then breaks; path() opens it.
+class FailingFile {
+  public:
+    explicit FailingFile(std::string bytes);
+    ~FailingFile();
+    FailingFile(const FailingFile&) = delete;
+    FailingFile& operator=(const FailingFile&) = delete;
+    // Opened for reading; the caller closes it. Once only.
+    std::FILE* open();
+#ifdef _WIN32
+    const std::wstring& path() const {
+        return path_;
+    }
+#endif
+
+  private:
+    std::string bytes_;
+    std::size_t at_ = 0;
+#ifdef _WIN32
+    std::wstring path_;
+    void* pipe_ = nullptr;
+    std::atomic<bool> connected_ = false;
+    std::thread server_;
+#endif
 };
 
 // Empty when the two are equal; otherwise where they first differ.

@@ -267,6 +267,25 @@ TEST_F(MainWindowTest, FilesFillBothListsAndTheStatusBarFitsItsTexts) {
     EXPECT_EQ(SendDlgItemMessageW(window_, IDC_ENCODING_ANSI, BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
+// A file whose reading fails half-way (a stick pulled out) after a good one: the user is told,
+// and the lists, the export budget and the export all see no object, never the part of the
+// file read before the failure.
+TEST_F(MainWindowTest, AReadThatFailsHalfWayLeavesNoObject) {
+    open("navitel_lf.txt");
+    std::string lines;  // more blocks than the worker threads hold before the first is kept
+    while (lines.size() < (std::size_t{12} << 20)) lines += "1,37.61755,55.75222,1,60,1,90\r\n";
+    test::FailingFile failing(lines);
+    EXPECT_EQ(with_box([&] { read(InputFormat::Navitel, failing.path()); }),
+              L"Error: Не удалось прочитать файл " + failing.path());
+    EXPECT_EQ((std::pair{table(objects_), table(types_)}), (std::pair{Rows{}, Rows{}}));
+    EXPECT_EQ(status(2, 3), L"Объектов: 0 (Фильтр: Откл)|К экспорту: 0 · 0,0 из 6 МБ");
+    EXPECT_EQ(with_box([&] { export_and_report(window_, dir_.file("out.csv")); }),
+              L"OK: Экспорт успешно завершен.");
+    const std::string banner = test::read_bytes(test::data_path("navitel.csv", "expected"));
+    EXPECT_SAME_BYTES(banner.substr(0, banner.find('\n') + 1),
+                      test::read_bytes(dir_.file("out.csv")));
+}
+
 // Every change the user makes to a box reaches the type, by mouse or by keyboard; the states
 // the program sets while filling the list are the types' own. The element editor changes
 // only the message.
