@@ -177,6 +177,12 @@ int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_d
     if (!config_given) o.config = exe_dir + L"Config.txt";
     const std::wstring config = absolute_path(o.config), input = absolute_path(o.input),
                        output = absolute_path(o.output);
+    // Written into a copy that then replaces it, the input would be lost.
+    if (same_file(input, output)) {
+        print(err, "orvane-convert: the output file " + quoted(o.output) +
+                       " is the input file; choose another -o\n");
+        return kExitUsage;
+    }
     if (config_given && file_kind(config) != FileKind::Regular) {
         print(err, "orvane-convert: cannot read camera-type table " + quoted(o.config) + "\n");
         return kExitFailed;

@@ -24,6 +24,11 @@ bool close_file(UniqueFile file);
 enum class FileKind { Missing, Regular, Other };  // Other: a folder, a device, a pipe
 FileKind file_kind(const std::wstring& path);
 
+// Whether both paths lead to one file, however they are spelt: another case, "..", a link.
+// The files themselves are compared (volume and file number), not their names; false when
+// either is missing.
+bool same_file(const std::wstring& a, const std::wstring& b);
+
 // Puts `from` in the place of `to` in one step, so that a reader of `to` finds either the old
 // file or the new one, never a part; the rename reaches the device before this returns.
 bool replace_file(const std::wstring& from, const std::wstring& to);

@@ -24,6 +24,14 @@ FileKind file_kind(const std::wstring& path) {
     return S_ISREG(info.st_mode) ? FileKind::Regular : FileKind::Other;
 }
 
+bool same_file(const std::wstring& a, const std::wstring& b) {
+    struct stat first {
+    }, second{};
+    return stat(native_path(a).c_str(), &first) == 0 &&
+           stat(native_path(b).c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 bool replace_file(const std::wstring& from, const std::wstring& to) {
     // Every name is made first: once the rename is done, nothing may fail any more.
     const std::string source = native_path(from), target = native_path(to);

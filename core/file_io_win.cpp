@@ -2,6 +2,8 @@
 
 #include <io.h>
 
+#include <optional>
+
 #include "file_io.h"
 
 UniqueFile open_file(const std::wstring& path, const char* mode) {
@@ -18,6 +20,33 @@ FileKind file_kind(const std::wstring& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
     return attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE) ? FileKind::Other
                                                                            : FileKind::Regular;
+}
+
+namespace {
+
+struct FileId {
+    DWORD volume, high, low;
+    bool operator==(const FileId&) const = default;
+};
+
+std::optional<FileId> file_id(const std::wstring& path) {
+    // Only the attributes are asked for, so a file open in another program is still seen.
+    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const bool known = GetFileInformationByHandle(file, &info) != 0;
+    CloseHandle(file);
+    if (!known) return std::nullopt;
+    return FileId{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+}  // namespace
+
+bool same_file(const std::wstring& a, const std::wstring& b) {
+    const std::optional<FileId> first = file_id(a);
+    return first && first == file_id(b);
 }
 
 bool replace_file(const std::wstring& from, const std::wstring& to) {

@@ -59,6 +59,41 @@ TEST(Converter, WritesTheCsvAndPrintsTheWindowsSummary) {
                       test::read_bytes(dir.file("выход.csv")));
 }
 
+// An output that is the input file itself, however it is spelt, is refused before anything is
+// read or written: the input stays as it was. A file of that name in another folder is another
+// file, and is replaced.
+TEST(Converter, RefusesAnOutputThatIsTheInput) {
+    test::TempDir dir;
+    const std::wstring config = test::data_path("golden_config.txt"), input = dir.file("in.txt");
+    const std::string bytes = test::read_bytes(test::data_path("navitel_lf.txt"));
+    test::write_bytes(input, bytes);
+    std::filesystem::create_directory(dir.path() / "sub");
+    test::write_bytes(dir.file("sub/in.txt"), bytes);
+    std::filesystem::create_hard_link(dir.path() / "in.txt", dir.path() / "link.txt");
+    std::vector<std::wstring> outputs = {input, L"in.txt", dir.file("sub/../in.txt"),
+                                         dir.file("link.txt")};
+#ifdef _WIN32
+    outputs.push_back(dir.file("IN.TXT"));
+#else
+    std::filesystem::create_symlink(dir.path() / "in.txt", dir.path() / "symlink.txt");
+    outputs.push_back(dir.file("symlink.txt"));
+#endif
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    for (const std::wstring& output : outputs) {
+        const Outcome run = convert({L"--config", config, L"-o", output, input});
+        EXPECT_EQ(run.code, kExitUsage) << to_utf8(output);
+        EXPECT_NE(run.err.find("is the input file; choose another -o"), std::string::npos)
+            << run.err;
+        EXPECT_SAME_BYTES(bytes, test::read_bytes(input));
+    }
+    const Outcome elsewhere = convert({L"--config", config, L"-o", L"sub/in.txt", L"in.txt"});
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(elsewhere.code, kExitComplete) << elsewhere.err;
+    EXPECT_SAME_BYTES(test::read_bytes(test::data_path("navitel.csv", "expected")),
+                      test::read_bytes(dir.file("sub/in.txt")));
+}
+
 TEST(Converter, ExitCodesAndMessagesNameTheProblem) {
     test::TempDir dir;
     const std::wstring config = test::data_path("golden_config.txt");
