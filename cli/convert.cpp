@@ -154,6 +154,22 @@ void print_summary(std::uint64_t objects, const TypeTally& tally, const ExportPl
     print(out, "\n");
 }
 
+// A file read in the wrong dialect exports nothing; the user is told which option would do.
+void print_dialect_hint(const TypeTally& tally, const CameraTypeList& types,
+                        std::uint64_t exportable, const std::wstring& config, InputFormat format,
+                        std::FILE* err) {
+    if (exportable > 0) return;  // some type is in this dialect's table
+    const InputFormat other_format =
+        format == InputFormat::Igo ? InputFormat::Navitel : InputFormat::Igo;
+    CameraTypeList other;
+    load_camera_types(other, config, other_format);
+    if (!fits_other_dialect(tally, types, other)) return;
+    print(err, std::string("orvane-convert: hint: no type of this file is in the ") +
+                   format_name(format) + " table; most are in the " + format_name(other_format) +
+                   " table: try --format " +
+                   (other_format == InputFormat::Igo ? "igo" : "navitel") + "\n");
+}
+
 }  // namespace
 
 int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_dir, std::FILE* out,
@@ -216,6 +232,7 @@ int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_d
     ExportPlan plan = csv.written();
     plan.exportable = static_cast<std::uint32_t>(exportable_records(tally, types));
     print_summary(objects, tally, plan, types, o, out);
+    print_dialect_hint(tally, types, plan.exportable, config, o.format, err);
 
     switch (csv.finish()) {
         case ExportResult::Complete:

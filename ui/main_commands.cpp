@@ -15,6 +15,7 @@
 #include "resource.h"
 #include "show_file.h"
 #include "strings.h"
+#include "type_summary.h"
 
 namespace {
 
@@ -41,6 +42,27 @@ void show_file_or_tell(HWND window, const std::wstring& path) {
     if (!read)
         MessageBoxW(window, load_string(*w.state, IDS_READ_FAILED, path), L"Error",
                     MB_OK | MB_ICONEXCLAMATION);
+}
+
+// A file read in the wrong dialect would export nothing: none of its types is in this
+// dialect's table, most are in the other's. The user is asked whether to open it as the other
+// format; "Да" does so.
+void offer_other_dialect(HWND window, const std::wstring& path) {
+    MainWindow& w = main_window();
+    AppState& state = *w.state;
+    const TypeTally& tally = state.records.type_tally();
+    if (tally.counts().empty() || exportable_records(tally, state.types) > 0) return;
+    const InputFormat other =
+        w.format == InputFormat::Igo ? InputFormat::Navitel : InputFormat::Igo;
+    CameraTypeList other_types;
+    load_camera_types(other_types, state.type_config_path, other);
+    if (!fits_other_dialect(tally, state.types, other_types)) return;
+    const std::optional<std::wstring> title = load_string_copy(state, IDS_MAIN_TITLE);
+    const unsigned question =
+        other == InputFormat::Igo ? IDS_ASK_OPEN_AS_IGO : IDS_ASK_OPEN_AS_NAVITEL;
+    if (MessageBoxW(window, load_string(state, question), title ? title->c_str() : nullptr,
+                    MB_YESNO | MB_ICONQUESTION) == IDYES)
+        open_speedcam_file(window, other, path);
 }
 
 void show_current_file_again(HWND window) {
@@ -232,6 +254,7 @@ void open_speedcam_file(HWND window, InputFormat format, const std::wstring& pat
     }
     w.current_path = path;
     show_file_or_tell(window, path);
+    offer_other_dialect(window, path);
 }
 
 void save_camera_types_or_tell(HWND owner) {

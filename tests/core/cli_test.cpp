@@ -94,6 +94,52 @@ TEST(Converter, RefusesAnOutputThatIsTheInput) {
                       test::read_bytes(dir.file("sub/in.txt")));
 }
 
+// A file read in the wrong dialect: none of its types in that dialect's table, most in the
+// other's. The converter names the option that reads it right; the exit code stays 0.
+TEST(Converter, HintsAtTheOtherDialect) {
+    const std::string to_igo =
+                          "no type of this file is in the Navitel table; most are in the "
+                          "IGO table: try --format igo",
+                      to_navitel =
+                          "no type of this file is in the IGO table; most are in the "
+                          "Navitel table: try --format navitel";
+    // golden_config.txt: Navitel has the types 1, 2, 4, 101; IGO 192, 68, 4, 31, 227.
+    const std::tuple<const wchar_t*, std::vector<int>, std::string> files[] = {
+        {L"navitel", {192, 68, 227, 192}, to_igo},
+        {L"igo", {1, 2, 101}, to_navitel},
+        {L"igo", {1, 1, 8}, to_navitel},  // two of three
+        {L"igo", {1, 8}, ""},             // half is not most
+        {L"igo", {8, 9}, ""},
+        {L"igo", {1, 1, 4}, ""},   // 4 is in IGO's table too
+        {L"igo", {1, 1, 31}, ""},  // and so is 31, though not exported
+        {L"navitel", {}, ""},
+    };
+    test::TempDir dir;
+    const auto hint = [](const std::string& err) {
+        const std::size_t at = err.find("orvane-convert: hint: ");
+        return at == std::string::npos ? "" : err.substr(at + 22, err.find('\n', at) - at - 22);
+    };
+    for (const auto& [format, types, expected] : files) {
+        std::string lines;
+        for (const int type : types) lines += "1,37.6,55.7," + std::to_string(type) + ",60,1,90\n";
+        test::write_bytes(dir.file("in.txt"), lines);
+        const Outcome run =
+            convert({L"--format", format, L"--config", test::data_path("golden_config.txt"), L"-o",
+                     dir.file("out.csv"), dir.file("in.txt")});
+        EXPECT_EQ(run.code, kExitComplete);
+        EXPECT_EQ(hint(run.err), expected) << lines;
+    }
+    // The public iGO file opened as Navitel with the shipped table: 25,325 objects, none to
+    // export.
+    const auto real = test::realdata_path("SpeedCamOnline.ru_2019-11-05_PRIMO_Rus.txt");
+    if (!real) GTEST_SKIP() << "../shared/realdata is not beside the source tree";
+    const Outcome run =
+        convert({L"--config", from_utf8(std::string(ORVANE_SOURCE_ROOT) + "/resources/Config.txt"),
+                 L"-o", dir.file("out.csv"), *real});
+    EXPECT_NE(run.out.find(": 25325 objects (Navitel"), std::string::npos) << run.out;
+    EXPECT_EQ(hint(run.err), to_igo);
+}
+
 TEST(Converter, ExitCodesAndMessagesNameTheProblem) {
     test::TempDir dir;
     const std::wstring config = test::data_path("golden_config.txt");
