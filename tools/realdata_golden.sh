@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Both public speedcam files through the converter as a user runs it, with the shipped table:
-# the CSV must be the one recorded when it was checked by hand. Skipped (77) when
-# ../shared/realdata is not beside the source tree.
+# the CSV must be the one recorded when it was checked by hand; and the iGO file opened as
+# Navitel must get the hint that names --format igo. Skipped (77) when ../shared/realdata is
+# not beside the source tree.
 #   tools/realdata_golden.sh <converter> [wine]   (with "wine", the Windows build under Wine)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,4 +24,10 @@ done <<'LIST'
 SpeedCamOnline.ru_2019-11-05_PRIMO_Rus.txt 546de69343f47af0291c374d104ec45129ea4691f5768c1724affd1d09d9a78c
 uk-speed-cameras-poi_osc.txt 09c2f1c6e91b1f590542817879d1ef09c35774646581a3d309577d6d77d1dfc0
 LIST
+# The iGO file read as Navitel: 25,325 objects, none of a Navitel type.
+hint=$("${runner[@]}" "$converter" --config "$drive$root/resources/Config.txt" \
+    -o "$drive$out/speedcam.csv" "$drive$real/SpeedCamOnline.ru_2019-11-05_PRIMO_Rus.txt" 2>&1 >/dev/null | tr -d '\r')
+expected="orvane-convert: hint: no type of this file is in the Navitel table; most are in the IGO table: try --format igo"
+if [ "$hint" = "$expected" ]; then echo "ok: the iGO file as Navitel is hinted at"
+else echo "FAIL: the iGO file as Navitel gives: $hint" >&2; status=1; fi
 exit $status

@@ -11,10 +11,6 @@
 
 using namespace std::literals;
 
-void PrintTo(RowShape shape, std::ostream* out) {
-    *out << (shape == RowShape::Six ? "six" : shape == RowShape::Nine ? "nine" : "seven");
-}
-
 namespace {
 
 // The line's record as test::row gives it, "" when the line is no object. The line is parsed
@@ -36,20 +32,34 @@ std::string parse(std::wstring_view line, const LineRules& rules = {}) {
     return records.empty() ? "" : test::row(records[0]);
 }
 
+// A table of tests/data: each entry's fields before and after its TAB, with the escapes
+// ("\0" a zero unit, "\uFEFF" a byte-order mark, "\n" a line end) turned into what they are.
+std::vector<std::pair<std::wstring, std::wstring>> table(std::string_view name) {
+    std::istringstream text(test::read_bytes(test::data_path(name)));
+    std::vector<std::pair<std::wstring, std::wstring>> entries;
+    for (std::string entry; std::getline(text, entry);) {
+        if (entry.empty() || entry[0] == '#') continue;
+        std::wstring fields = from_utf8(entry);
+        for (const auto& [code, unit] :
+             {std::pair{L"\\0"sv, L"\0"sv}, {L"\\uFEFF"sv, L"\uFEFF"sv}, {L"\\n"sv, L"\n"sv}})
+            for (std::size_t at; (at = fields.find(code)) != std::wstring::npos;)
+                fields.replace(at, code.size(), unit);
+        const std::size_t tab = fields.find(L'\t');
+        entries.emplace_back(fields.substr(0, tab), fields.substr(tab + 1));
+    }
+    EXPECT_FALSE(entries.empty()) << name;
+    return entries;
+}
+
 // tests/data/line_syntax.txt: lines that read the same in both dialects, and their records.
 TEST(LineSyntax, EveryTableRowInBothDialects) {
-    const std::string text = test::read_bytes(test::data_path("line_syntax.txt"));
-    ASSERT_NE(text.find('\t'), std::string::npos);
-    std::istringstream table(text);
-    for (std::string entry; std::getline(table, entry);) {
-        if (entry.empty() || entry[0] == '#') continue;
-        const std::size_t tab = entry.find('\t');
-        std::wstring line = from_utf8(entry.substr(0, tab));
-        for (const auto& [code, unit] : {std::pair{L"\\0"sv, L"\0"sv}, {L"\\uFEFF"sv, L"\uFEFF"sv}})
-            for (std::size_t at; (at = line.find(code)) != std::wstring::npos;)
-                line.replace(at, code.size(), unit);
+    for (auto [line, record] : table("line_syntax.txt")) {
+        RowShape shape = RowShape::Seven;
+        for (const auto& [name, marked] :
+             {std::pair{L"six "sv, RowShape::Six}, {L"nine "sv, RowShape::Nine}})
+            if (line.starts_with(name)) shape = marked, line.erase(0, name.size());
         for (const InputFormat format : {InputFormat::Navitel, InputFormat::Igo})
-            EXPECT_EQ(parse(line, {format, RowShape::Seven, {}}), entry.substr(tab + 1)) << entry;
+            EXPECT_EQ(parse(line, {format, shape, {}}), to_utf8(record)) << to_utf8(line);
     }
     EXPECT_EQ(parse(L"1,2,3,4,5,6,7", {static_cast<InputFormat>(2), RowShape::Seven, {}}), "");
 }
@@ -84,89 +94,26 @@ TEST(LineSyntax, FieldAndCommentLimits) {
             }
 }
 
-// Each shape reads its own rows, in both dialects; the text after the last numeric column is
-// the comment by the same rules in every shape. A row of another shape is rejected, never
-// read shifted.
-TEST(LineSyntax, EachShapeReadsItsOwnRows) {
-    const std::string bad;
-    const std::string a40 = "-2.04503|52.62682|4|70|315|";
-    const std::tuple<RowShape, const wchar_t*, std::string> lines[] = {
-        {RowShape::Six, L"-2.04503,52.62682,31,70,1,315", "-2.04503|52.62682|31|70|315|"},
-        {RowShape::Six, L",,,,,", "||0|0|0|"},
-        {RowShape::Six, L"-2.04503,52.62682,4,70,1,315,A40 Northbound", a40 + "A40 Northbound"},
-        {RowShape::Six, L"-2.04503,52.62682,4,70,1,315 // A40", a40 + "// A40"},
-        {RowShape::Six, L"-2.04503,52.62682,4,70,1,315,M6 J10, southbound",
-         a40 + "M6 J10, southbound"},
-        {RowShape::Six, L"-2.04503,52.62682,4,70,1,315,", a40},
-        {RowShape::Six, L"-2.04503,52.62682,4,70,1,315Ж x", a40 + " x"},
-        {RowShape::Six, L"X,Y,TYPE,SPEED,DirType,Direction", bad},
-        {RowShape::Six, L"-2.0,52.6,31,70,1", bad},
-        // Indexed rows of seven: as six they would start with the index as X.
-        {RowShape::Six, L"1,37.6,55.7,1,60,1,90", bad},
-        {RowShape::Six, L"1,37.6,55.7,1,60,1,90 // камера", bad},
-        {RowShape::Six, L"1,37.6,55.7,1,60,1,90,Main street", bad},
-        {RowShape::Seven, L"-2.04503,52.62682,31,70,1,315", bad},
-        {RowShape::Nine, L"1,38.812283,55.122158,1,90,1,289,500,20 // source | Статическая камера",
-         "38.812283|55.122158|1|90|289|// source | Статическая камера"},
-        {RowShape::Nine, L"1,38.8,55.1,1,90,1,289,500,20", "38.8|55.1|1|90|289|"},
-        {RowShape::Nine, L"1,38.8,55.1,1,90,1,289,500,20,Улица Ленина, 5",
-         "38.8|55.1|1|90|289|Улица Ленина, 5"},
-        {RowShape::Nine, L"1,38.8,55.1,1,90,1,289,500,20,12 km", "38.8|55.1|1|90|289|12 km"},
-        {RowShape::Nine, L"1,38.8,55.1,1,90,1,289,500,20,5", "38.8|55.1|1|90|289|"},
-        {RowShape::Nine, L"1,38.8,55.1,1,90,1,289,,", "38.8|55.1|1|90|289|"},
-        {RowShape::Nine, L"1,38.8,55.1,1,90,1,289,500,20Ж камера", "38.8|55.1|1|90|289| камера"},
-        {RowShape::Nine, L"1,38.8,55.1,1,90,1,289,500,20,5,7", bad},
-        {RowShape::Nine, L"1,38.8,55.1,1,90,1,289,500 // камера", bad},
-        {RowShape::Nine, L"1,37.6,55.7,1,60,1,90", bad},
-        {RowShape::Nine, L"1,37.6,55.7,1,60,1,90,Main street", bad},
-        {RowShape::Nine, L"1,37.6,55.7,1,60,1,90 // камера", bad},
-        // A stray nine-column line in a file of seven is rejected, as it always was.
-        {RowShape::Seven, L"1,38.8,55.1,1,90,1,289,500,20 // source | Статическая камера", bad},
-        {RowShape::Seven, L"1,38.8,55.1,1,90,1,289,500,20", bad},
-    };
-    for (const auto& [shape, line, row] : lines)
-        for (const InputFormat format : {InputFormat::Navitel, InputFormat::Igo})
-            EXPECT_EQ(parse(line, {format, shape, {}}), row) << to_utf8(line);
-}
-
 // A row that lost its last column must not be read shifted by one: the shape is the file's,
 // decided by its header, else by most of its first rows.
 TEST(RowShapes, DecidedOncePerFileByHeaderOrMostRows) {
-    using enum RowShape;
-    const std::string seven = "1,37.6,55.7,1,60,1,90\n", damaged = "5,37.61755,55.75222,1,60,1\n",
-                      named = "-2.04503,52.62682,4,70,1,315,A40 Northbound\n",
-                      nine = "1,38.8,55.1,1,90,1,289,500,20 // source | камера\n",
-                      commented = "1,37.6,55.7,1,60,1,90 // камера\n";
-    // The text, and its shape read as Navitel and as iGO.
-    const std::tuple<std::string, RowShape, RowShape> files[] = {
-        {"X,Y,TYPE,SPEED,DirType,Direction\n" + seven, Seven, Six},
-        {"idx,x,y,type,speed,dirtype,direction\n" + damaged + damaged, Seven, Seven},
-        {"IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION,COMMENT\n" + nine + nine, Seven, Seven},
-        {"Idx,X,Y,Type,Speed,DirType,Direction,Distance,Angle // OpenSpeedcam, 2024\n" + seven,
-         Nine, Nine},
-        {"IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION,DISTANCE,ANGLE,\n", Nine, Nine},
-        {"IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION,DISTANCE,ANGLE,SOURCE\n" + nine, Seven, Seven},
-        {seven + damaged + seven, Seven, Seven},
-        {damaged + damaged + seven, Seven, Six},
-        {named + named + seven, Seven, Six},
-        {nine + nine + seven, Nine, Nine},
-        {seven + seven + nine, Seven, Seven},
-        {commented + commented + commented + damaged, Seven, Seven},
-        {"", Seven, Seven},
+    const auto name = [](RowShape shape) {
+        return shape == RowShape::Six ? L"six" : shape == RowShape::Nine ? L"nine" : L"seven";
     };
-    for (const auto& [text, navitel, igo] : files) {
+    // tests/data/row_shapes.txt, in UTF-8, ANSI with a mark and UTF-16.
+    for (const auto& [shapes, text] : table("row_shapes.txt")) {
         std::string utf16 = "\xff\xfe";
-        for (wchar_t c : from_utf8(text))
-            utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-        for (const auto& [format, shape] :
-             {std::pair{InputFormat::Navitel, navitel}, {InputFormat::Igo, igo}}) {
-            // The same with a mark, in every encoding.
-            for (const auto& [bytes, encoding] : {std::pair{text, TextEncoding::Utf8},
-                                                  {"\xef\xbb\xbf" + text, TextEncoding::Ansi},
-                                                  {utf16, TextEncoding::Utf16}})
-                EXPECT_EQ(decide_row_shape(bytes, encoding, format, true), shape) << text;
-        }
+        for (wchar_t c : text) utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        for (const auto& [bytes, encoding] : {std::pair{to_utf8(text), TextEncoding::Utf8},
+                                              {"\xef\xbb\xbf" + to_utf8(text), TextEncoding::Ansi},
+                                              {utf16, TextEncoding::Utf16}})
+            EXPECT_EQ(
+                std::wstring(name(decide_row_shape(bytes, encoding, InputFormat::Navitel, true))) +
+                    L" " + name(decide_row_shape(bytes, encoding, InputFormat::Igo, true)),
+                shapes)
+                << to_utf8(text);
     }
+    const std::string seven = "1,37.6,55.7,1,60,1,90\n", damaged = "5,37.61755,55.75222,1,60,1\n";
     EXPECT_EQ(test::read_rows(seven + damaged + "2,37.6,55.7,1,60,1,90\n", InputFormat::Igo),
               std::vector<std::string>(2, "37.6|55.7|1|60|90|"))
         << "the damaged row is dropped";

@@ -89,26 +89,19 @@ FailingFile::FailingFile(std::string bytes) : bytes_(std::move(bytes)) {
             std::to_wstring(counter++);
     pipe_ = CreateNamedPipeW(path_.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
                              1 << 16, 1 << 16, 0, nullptr);
-    EXPECT_NE(pipe_, INVALID_HANDLE_VALUE);
     server_ = std::thread([this] {
         ConnectNamedPipe(pipe_, nullptr);
-        connected_ = true;
-        for (DWORD n = 0; at_ < bytes_.size(); at_ += n)
-            if (!WriteFile(pipe_, bytes_.data() + at_,
-                           static_cast<DWORD>(std::min<std::size_t>(bytes_.size() - at_, 1 << 16)),
-                           &n, nullptr))
-                break;
-        // Once the reader has every byte, the next read fails: the pipe is broken, not ended.
+        DWORD written;
+        WriteFile(pipe_, bytes_.data(), static_cast<DWORD>(bytes_.size()), &written, nullptr);
+        // Once the reader has every byte, its next read fails: the pipe breaks, it never ends.
         FlushFileBuffers(pipe_);
         DisconnectNamedPipe(pipe_);
     });
 }
 
 FailingFile::~FailingFile() {
-    // A reader that never came: connecting once lets the server end.
-    if (!connected_)
-        CloseHandle(
-            CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    // Lets the server end when no reader came.
+    CloseHandle(CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     server_.join();
     CloseHandle(pipe_);
 }
@@ -124,14 +117,11 @@ std::FILE* FailingFile::open() {
     cookie_io_functions_t io = {};
     io.read = [](void* cookie, char* out, std::size_t n) -> ssize_t {
         auto& file = *static_cast<FailingFile*>(cookie);
-        if (file.at_ == file.bytes_.size()) {
-            errno = EIO;
-            return -1;
-        }
         n = std::min(n, file.bytes_.size() - file.at_);
         std::memcpy(out, file.bytes_.data() + file.at_, n);
         file.at_ += n;
-        return static_cast<ssize_t>(n);
+        errno = EIO;
+        return n > 0 ? static_cast<ssize_t>(n) : -1;
     };
     return fopencookie(this, "rb", io);
 }

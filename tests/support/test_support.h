@@ -1,7 +1,6 @@
 // Helpers shared by the test suites: data files, temporary folders, byte comparison.
 #pragma once
 
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -43,30 +42,21 @@ class TempDir {
 };
 
 // A file that gives these bytes and then fails to read, as a stick pulled out during the read
-// does. On Windows it is a named pipe that the test serves and then breaks; path() opens it.
+// does: on the host a stream of its own, on Windows a named pipe, path(), that is broken once
+// read. The stream of open() is the caller's to close, before this ends.
 class FailingFile {
   public:
     explicit FailingFile(std::string bytes);
     ~FailingFile();
-    FailingFile(const FailingFile&) = delete;
-    FailingFile& operator=(const FailingFile&) = delete;
-    // Opened for reading; the caller closes it. Once only.
     std::FILE* open();
-#ifdef _WIN32
-    const std::wstring& path() const {
-        return path_;
-    }
-#endif
+    const std::wstring& path() const { return path_; }
 
   private:
     std::string bytes_;
     std::size_t at_ = 0;
-#ifdef _WIN32
     std::wstring path_;
     void* pipe_ = nullptr;
-    std::atomic<bool> connected_ = false;
     std::thread server_;
-#endif
 };
 
 // Empty when the two are equal; otherwise where they first differ.

@@ -408,8 +408,8 @@ TEST_F(MainWindowTest, DialectSwitchAndCloseSaveTheTableOrTell) {
 
 // A file opened in the wrong dialect, none of whose types that dialect's table has but most
 // of them the other's, would export nothing: the window asks, in the real message box,
-// whether to open it as the other format. "Нет" leaves it, "Да" opens it so. A file with a
-// type of the table, or most of its types in neither table, is not asked about.
+// whether to open it as the other format. "Нет" leaves it, "Да" opens it so. The files of
+// FilesFillBothListsAndTheStatusBarFitsItsTexts are not asked about.
 TEST_F(MainWindowTest, AFileOfTheOtherDialectAsksToBeOpenedSo) {
     open();
     const std::wstring igo_file = test::data_path("igo_indexed.txt");  // types 192, 68, 227
@@ -420,17 +420,11 @@ TEST_F(MainWindowTest, AFileOfTheOtherDialectAsksToBeOpenedSo) {
     EXPECT_EQ(with_box([&] { read(InputFormat::Navitel, igo_file); }, IDYES), as_igo);
     EXPECT_EQ(status(1, 2), L"Тип: Формат IGO (UTF-8)|Объектов: 3 (Фильтр: Откл)");
     EXPECT_EQ(table(types_).size(), 3u);
-    // And the other way; then files that are not asked about.
+    // And the other way.
     const std::wstring navitel_file =
         write("navitel.txt", "1,37.1,55.1,1,60,1,0\n2,37.2,55.2,101,40,1,0\n");
     EXPECT_EQ(with_box([&] { read(InputFormat::Igo, navitel_file); }, IDYES),
               L"Orvane: " + wintest::text_of(state_, IDS_ASK_OPEN_AS_NAVITEL));
-    EXPECT_EQ(status(1), L"Тип: Формат Navitel (UTF-8)");
-    for (const std::wstring& path :
-         {test::data_path("navitel_lf.txt"), write("mixed.txt",
-                                                   "1,37.1,55.1,192,60,1,0\n"
-                                                   "2,37.2,55.2,8,40,1,0\n")})
-        EXPECT_EQ(with_box([&] { read(InputFormat::Navitel, path); }, IDYES), L"");
     EXPECT_EQ(status(1), L"Тип: Формат Navitel (UTF-8)");
 }
 
