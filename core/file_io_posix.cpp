@@ -25,8 +25,8 @@ FileKind file_kind(const std::wstring& path) {
 }
 
 bool same_file(const std::wstring& a, const std::wstring& b) {
-    struct stat first {
-    }, second{};
+    struct stat first = {};
+    struct stat second = {};
     return stat(native_path(a).c_str(), &first) == 0 &&
            stat(native_path(b).c_str(), &second) == 0 && first.st_dev == second.st_dev &&
            first.st_ino == second.st_ino;

@@ -85,8 +85,7 @@ struct LineLayout {
     std::size_t start[kMaxTrackedColumn + 1];
     std::size_t end[kMaxTrackedColumn];
     std::size_t comment_at = std::string_view::npos;
-    std::size_t other_at_last = std::string_view::npos;  // the character that ended the last
-                                                         // numeric column
+    std::size_t other_at_last = std::string_view::npos;  // what ended the last number column
 };
 
 // Decides whether the line is an object of this shape and where its columns are. A zero unit
@@ -316,7 +315,7 @@ void parse_line(RecordList& records, std::wstring_view line, const AreaFilter& a
 }
 
 template <RowShape Shape>
-void parse_bytes(RecordList& records, std::string_view line, const LineRules& rules,
+void parse_bytes(RecordList& records, std::string_view line, const AreaFilter& area,
                  TextEncoding encoding, std::wstring& scratch) {
     LineLayout layout;
     if (!scan_columns<Shape>(line, layout)) return;
@@ -325,10 +324,10 @@ void parse_bytes(RecordList& records, std::string_view line, const LineRules& ru
         // The last numeric column ends in a character of several bytes, all of which are
         // dropped: the decoded line knows where that character ends.
         decode_text(line.substr(0, std::min(line.find('\0'), line.size())), encoding, scratch);
-        parse_line<Shape>(records, scratch, rules.area);
+        parse_line<Shape>(records, scratch, area);
         return;
     }
-    SpeedcamRecord* record = add_record<Shape>(records, line, layout, rules.area);
+    SpeedcamRecord* record = add_record<Shape>(records, line, layout, area);
     if (record == nullptr || layout.comment_at == std::string_view::npos) return;
     // The comment starts after an ASCII character, so at a character boundary. 127
     // characters never take more than 4 bytes each.
@@ -371,10 +370,10 @@ void parse_speedcam_bytes(RecordList& records, std::string_view line, const Line
     if (!known_format(rules.format)) return;
     switch (rules.shape) {
         case RowShape::Seven:
-            return parse_bytes<RowShape::Seven>(records, line, rules, encoding, scratch);
+            return parse_bytes<RowShape::Seven>(records, line, rules.area, encoding, scratch);
         case RowShape::Six:
-            return parse_bytes<RowShape::Six>(records, line, rules, encoding, scratch);
+            return parse_bytes<RowShape::Six>(records, line, rules.area, encoding, scratch);
         case RowShape::Nine:
-            return parse_bytes<RowShape::Nine>(records, line, rules, encoding, scratch);
+            return parse_bytes<RowShape::Nine>(records, line, rules.area, encoding, scratch);
     }
 }
