@@ -19,11 +19,14 @@ struct AppState {
     std::wstring string_buffer;  // the last load_string result
     RecordList records;
     CameraTypeList types;
+    // The windows' places and the columns' widths are kept at 96 DPI; each window scales
+    // them to its monitor's DPI.
     std::int32_t window_rect[4] = {0, 0, 0, 0};
     std::int32_t map_rect[4] = {0, 0, 0, 0};  // the map window's; all zero before it was opened
     std::int32_t list1_widths[4] = {150, 50, 100, 100};
     std::int32_t list2_widths[5] = {30, 50, 50, 200, 200};
-    // Of the status bar's second, third and fourth parts; the first takes the rest.
+    // Of the status bar's second, third and fourth parts, in pixels at the main window's DPI;
+    // the first takes the rest.
     std::int32_t status_widths[3] = {150, 200, 260};
     FilterBlock filter = {};
     void* instance = nullptr;  // the module handle

@@ -7,11 +7,42 @@
 #include <string>
 #include <new>
 
+#include "dpi.h"
+
+namespace {
+
+LONG width(const RECT& r) {
+    return r.right - r.left;
+}
+LONG height(const RECT& r) {
+    return r.bottom - r.top;
+}
+
+// A rectangle's size at another DPI, its top-left corner kept.
+void rescale_size(RECT& r, int from_dpi, int to_dpi) {
+    r.right = r.left + MulDiv(width(r), to_dpi, from_dpi);
+    r.bottom = r.top + MulDiv(height(r), to_dpi, from_dpi);
+}
+
+}  // namespace
+
 void anchor_begin(AnchorLayout& layout, HWND parent) {
     layout.parent = parent;
     GetWindowRect(parent, &layout.window_rect0);
     GetClientRect(parent, &layout.client_rect0);
+    layout.min_size = {width(layout.window_rect0), height(layout.window_rect0)};
     layout.entries.clear();
+}
+
+void anchor_rescale(AnchorLayout& layout, int from_dpi, int to_dpi) {
+    rescale_size(layout.window_rect0, from_dpi, to_dpi);
+    rescale_size(layout.client_rect0, from_dpi, to_dpi);
+    layout.min_size = {MulDiv(layout.min_size.cx, to_dpi, from_dpi),
+                       MulDiv(layout.min_size.cy, to_dpi, from_dpi)};
+    for (AnchorEntry& e : layout.entries) {
+        rescale_size(e.rect, from_dpi, to_dpi);
+        e.origin = {MulDiv(e.origin.x, to_dpi, from_dpi), MulDiv(e.origin.y, to_dpi, from_dpi)};
+    }
 }
 
 bool anchor_add(AnchorLayout& layout, HWND control, bool keep_width, bool keep_y,
@@ -36,9 +67,12 @@ bool anchor_add(AnchorLayout& layout, HWND control, bool keep_width, bool keep_y
 void anchor_relayout(const AnchorLayout& layout) {
     RECT client = {};
     GetClientRect(layout.parent, &client);
+    // Below the reference size the controls shrink only as far as the minimum size allows.
     const RECT& ref = layout.client_rect0;
-    const int dx = std::max(0L, (client.right - client.left) - (ref.right - ref.left));
-    const int dy = std::max(0L, (client.bottom - client.top) - (ref.bottom - ref.top));
+    const int dx = std::max(width(client) - width(ref),
+                            std::min(0L, layout.min_size.cx - width(layout.window_rect0)));
+    const int dy = std::max(height(client) - height(ref),
+                            std::min(0L, layout.min_size.cy - height(layout.window_rect0)));
     for (const AnchorEntry& e : layout.entries) {
         const int w0 = e.rect.right - e.rect.left;
         const int h0 = e.rect.bottom - e.rect.top;
@@ -53,13 +87,15 @@ void anchor_relayout(const AnchorLayout& layout) {
 }
 
 void anchor_min_track_size(const AnchorLayout& layout, MINMAXINFO& info) {
-    info.ptMinTrackSize.x = layout.window_rect0.right - layout.window_rect0.left;
-    info.ptMinTrackSize.y = layout.window_rect0.bottom - layout.window_rect0.top;
+    info.ptMinTrackSize.x = layout.min_size.cx;
+    info.ptMinTrackSize.y = layout.min_size.cy;
 }
 
 void status_parts_fit(StatusParts& parts, HWND status_bar, AppState& state) {
+    // At 96 DPI.
     static constexpr std::int32_t kFirstWidths[] = {150, 200, 260};
     static_assert(sizeof kFirstWidths == sizeof AppState::status_widths);
+    const int dpi = parts.dpi;
     HDC dc = GetDC(status_bar);
     if (dc == nullptr) return;
     auto font = reinterpret_cast<HFONT>(SendMessageW(status_bar, WM_GETFONT, 0, 0));
@@ -73,10 +109,10 @@ void status_parts_fit(StatusParts& parts, HWND status_bar, AppState& state) {
         SIZE size = {};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(wcslen(text.c_str())), &size);
         // The part's frame and the margins inside it; the last part also holds the grip.
-        int needed = size.cx + 2 * (borders[0] + borders[2] + GetSystemMetrics(SM_CXEDGE)) + 8;
-        if (part == last) needed += GetSystemMetrics(SM_CXVSCROLL);
-        state.status_widths[part - 1] =
-            std::max(kFirstWidths[part - 1], static_cast<std::int32_t>(needed));
+        int needed = size.cx + 2 * (borders[0] + borders[2] + system_metric(SM_CXEDGE, dpi)) +
+                     scale_to(8, dpi);
+        if (part == last) needed += system_metric(SM_CXVSCROLL, dpi);
+        state.status_widths[part - 1] = std::max(scale_to(kFirstWidths[part - 1], dpi), needed);
     }
     SelectObject(dc, old);
     ReleaseDC(status_bar, dc);
@@ -95,14 +131,43 @@ void status_parts_update(StatusParts& parts, HWND status_bar, const AppState& st
                  reinterpret_cast<LPARAM>(parts.edges.data()));
 }
 
-void place_window(HWND window, const std::int32_t (&saved)[4], const RECT& template_rect) {
-    const int width =
-        std::max(saved[2] - saved[0], static_cast<int>(template_rect.right - template_rect.left));
-    const int height =
-        std::max(saved[3] - saved[1], static_cast<int>(template_rect.bottom - template_rect.top));
-    int x = saved[0];
-    int y = saved[1];
-    if (x <= -500) x = GetSystemMetrics(SM_CXSCREEN) / 2 - width / 2;
-    if (y <= -500) y = GetSystemMetrics(SM_CYSCREEN) / 2 - height / 2;
-    SetWindowPos(window, HWND_TOP, x, y, width, height, 0);
+RECT fit_into(const RECT& window, const RECT& work, SIZE min_size) {
+    const LONG cx = std::max(std::min(width(window), width(work)), min_size.cx);
+    const LONG cy = std::max(std::min(height(window), height(work)), min_size.cy);
+    // The right and bottom edges first, so that a window larger than the work area keeps its
+    // title bar and left edge inside.
+    const LONG x = std::max(std::min(window.left, work.right - cx), work.left);
+    const LONG y = std::max(std::min(window.top, work.bottom - cy), work.top);
+    return {x, y, x + cx, y + cy};
+}
+
+void place_window(HWND window, const std::int32_t (&saved)[4], const RECT& template_rect,
+                  SIZE min_size, int dpi) {
+    const int cx = std::max(scale_to(saved[2], dpi) - scale_to(saved[0], dpi),
+                            static_cast<int>(width(template_rect)));
+    const int cy = std::max(scale_to(saved[3], dpi) - scale_to(saved[1], dpi),
+                            static_cast<int>(height(template_rect)));
+    int x = scale_to(saved[0], dpi);
+    int y = scale_to(saved[1], dpi);
+    if (saved[0] <= -500) x = GetSystemMetrics(SM_CXSCREEN) / 2 - cx / 2;
+    if (saved[1] <= -500) y = GetSystemMetrics(SM_CYSCREEN) / 2 - cy / 2;
+    const RECT wanted = {x, y, x + cx, y + cy};
+    const RECT r = fit_into(wanted, work_area_near(wanted), min_size);
+    SetWindowPos(window, HWND_TOP, r.left, r.top, width(r), height(r), 0);
+}
+
+void keep_on_screen(HWND window, SIZE min_size) {
+    RECT now = {};
+    GetWindowRect(window, &now);
+    const RECT r = fit_into(now, work_area_near(now), min_size);
+    if (!EqualRect(&r, &now))
+        SetWindowPos(window, nullptr, r.left, r.top, width(r), height(r),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void store_placement(HWND window, std::int32_t (&saved)[4], int dpi) {
+    RECT r = {};
+    if (!GetWindowRect(window, &r)) return;
+    saved[0] = scale_from(r.left, dpi), saved[1] = scale_from(r.top, dpi);
+    saved[2] = scale_from(r.right, dpi), saved[3] = scale_from(r.bottom, dpi);
 }

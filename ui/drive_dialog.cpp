@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "dpi.h"
 #include "list_control.h"
 #include "resource.h"
 #include "strings.h"
@@ -37,6 +38,7 @@ struct DriveDialogParam {
 DriveDialogParam* g_param = nullptr;
 ListControl g_drives;
 DriveRowColors g_colors = {};
+int g_dpi = 96;  // of the screen the dialog is on
 
 void set_cell(int row, int column, const wchar_t* text) {
     lv_set_cell(g_drives.list, row, column, text);
@@ -100,11 +102,12 @@ BOOL on_init(HWND dialog, DriveDialogParam& param) {
 
     list_attach(g_drives, GetDlgItem(dialog, IDC_DRIVE_LIST));
     lv_add_ext_style(g_drives.list, LVS_EX_FULLROWSELECT);
-    lv_insert_column(g_drives.list, 0, L"#", 20);
+    const int dpi = g_dpi = window_dpi(dialog);
+    lv_insert_column(g_drives.list, 0, L"#", scale_to(20, dpi));
     const unsigned headers[] = {IDS_DRIVE_LETTER, IDS_DRIVE_LABEL, IDS_DRIVE_FILE_SYSTEM,
                                 IDS_DRIVE_SIZE};
     for (int i = 0; i < 4; ++i)
-        lv_insert_column(g_drives.list, i + 1, load_string(state, headers[i]), 100);
+        lv_insert_column(g_drives.list, i + 1, load_string(state, headers[i]), scale_to(100, dpi));
 
     for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) add_drive(*param.queries, letter);
     return TRUE;
@@ -163,6 +166,17 @@ INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
                 return TRUE;
             }
             return end_on_ok_or_cancel(dialog, wparam);
+        case WM_DPICHANGED: {
+            // The dialog manager scales the template's controls and fonts; the columns are ours.
+            const int dpi = LOWORD(wparam);
+            for (int i = 0; i < 5 && dpi > 0 && dpi != g_dpi; ++i)
+                SendMessageW(
+                    g_drives.list, LVM_SETCOLUMNWIDTH, i,
+                    MulDiv(static_cast<int>(SendMessageW(g_drives.list, LVM_GETCOLUMNWIDTH, i, 0)),
+                           dpi, g_dpi));
+            if (dpi > 0) g_dpi = dpi;
+            return FALSE;
+        }
         case WM_DESTROY:
             list_release(g_drives);
             return FALSE;

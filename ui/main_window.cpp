@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 
 #include "camera_types.h"
+#include "dpi.h"
 #include "main_commands.h"
 #include "resource.h"
 #include "strings.h"
@@ -73,28 +75,54 @@ void set_menu_texts(HWND window, AppState& state) {
     }
 }
 
+// How much narrower than its template the user can make the window, in dialog units: the
+// type side gives it up, so that the window fits a 1280-pixel screen at 150 %.
+constexpr int kNarrowerThanTemplate = 48;
+
+// The widths are kept at 96 DPI; a negative one lets the control choose.
 void insert_columns(HWND list, AppState& state, std::span<const UINT> texts,
-                    std::span<const std::int32_t> widths) {
+                    std::span<const std::int32_t> widths, int dpi) {
     for (std::size_t i = 0; i < texts.size(); ++i)
         lv_insert_column(list, static_cast<int>(i),
-                         texts[i] == 0 ? L"#" : load_string(state, texts[i]), widths[i]);
+                         texts[i] == 0 ? L"#" : load_string(state, texts[i]),
+                         widths[i] < 0 ? widths[i] : scale_to(widths[i], dpi));
 }
 
-void store_column_widths(HWND list, std::span<std::int32_t> widths) {
+int column_count(HWND list) {
     const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    const auto count = SendMessageW(header, HDM_GETITEMCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count && static_cast<std::size_t>(i) < widths.size(); ++i)
-        widths[i] = static_cast<std::int32_t>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
+    return static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+}
+
+void store_column_widths(HWND list, std::span<std::int32_t> widths, int dpi) {
+    const int count = column_count(list);
+    for (int i = 0; i < count && static_cast<std::size_t>(i) < widths.size(); ++i)
+        widths[i] = scale_from(static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0)), dpi);
+}
+
+void rescale_columns(HWND list, int from_dpi, int to_dpi) {
+    for (int i = column_count(list); i-- > 0;) {
+        const auto cx = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, i, 0));
+        SendMessageW(list, LVM_SETCOLUMNWIDTH, i, MulDiv(cx, to_dpi, from_dpi));
+    }
+}
+
+// The icon at the small-icon size of the DPI.
+void set_icon(HWND window, MainWindow& w, int dpi) {
+    const int cx = system_metric(SM_CXSMICON, dpi), cy = system_metric(SM_CYSMICON, dpi);
+    UniqueIcon icon(static_cast<HICON>(LoadImageW(static_cast<HINSTANCE>(w.state->instance),
+                                                  MAKEINTRESOURCEW(IDI_ORVANE), IMAGE_ICON, cx, cy,
+                                                  LR_DEFAULTCOLOR)));
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.get()));
+    w.icon = std::move(icon);
 }
 
 BOOL on_init(HWND window, AppState& state) {
     MainWindow& w = g_main;
     w.state = &state;
+    w.dpi = w.created_dpi = window_dpi(window);
+    keep_dialog_layout_own(window);
     const HINSTANCE instance = static_cast<HINSTANCE>(state.instance);
-    w.icon.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ORVANE), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
-    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.icon.get()));
+    set_icon(window, w, w.dpi);
     w.arrow_cursor = LoadCursorW(nullptr, IDC_ARROW);
     w.wait_cursor = LoadCursorW(nullptr, IDC_WAIT);
 
@@ -115,12 +143,12 @@ BOOL on_init(HWND window, AppState& state) {
     const HWND objects = GetDlgItem(window, IDC_OBJECT_LIST);
     list_attach(w.objects, objects);
     lv_add_ext_style(objects, LVS_EX_FULLROWSELECT);
-    insert_columns(objects, state, kObjectColumns, state.list1_widths);
+    insert_columns(objects, state, kObjectColumns, state.list1_widths, w.dpi);
 
     const HWND types = GetDlgItem(window, IDC_TYPE_LIST);
     list_attach(w.types, types);
     lv_add_ext_style(types, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    insert_columns(types, state, kTypeColumns, state.list2_widths);
+    insert_columns(types, state, kTypeColumns, state.list2_widths, w.dpi);
 
     w.status_bar = CreateWindowExW(
         0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, window,
@@ -129,15 +157,19 @@ BOOL on_init(HWND window, AppState& state) {
     // The reference rectangles are the template's; the WM_SIZE of the move finds no
     // registered control yet.
     anchor_begin(w.anchor, window);
-    place_window(window, state.window_rect, w.anchor.window_rect0);
+    RECT narrower = {0, 0, kNarrowerThanTemplate, 0};
+    MapDialogRect(window, &narrower);
+    w.anchor.min_size.cx -= narrower.right;
+    place_window(window, state.window_rect, w.anchor.window_rect0, w.anchor.min_size, w.dpi);
     for (const Anchor& a : kAnchors) {
         const HWND control = GetDlgItem(window, a.id);
         if (control != nullptr)
             anchor_add(w.anchor, control, a.keep_width, a.keep_y, a.keep_height);
     }
     anchor_relayout(w.anchor);
+    w.status_parts.dpi = w.dpi;
     if (w.status_bar != nullptr) {
-        status_parts_update(w.status_parts, w.status_bar, state);
+        status_parts_fit(w.status_parts, w.status_bar, state);
         sb_set_text(w.status_bar, 0, load_string(state, IDS_STATUS_NO_FILE));
     }
 
@@ -160,26 +192,45 @@ void on_destroy(HWND window) {
     MainWindow& w = g_main;
     if (w.state == nullptr) return;
     AppState& state = *w.state;
-    store_column_widths(w.objects.list, state.list1_widths);
-    store_column_widths(w.types.list, state.list2_widths);
+    store_column_widths(w.objects.list, state.list1_widths, w.dpi);
+    store_column_widths(w.types.list, state.list2_widths, w.dpi);
     // The object list has no rows of its own, only a count; nothing of it is to be freed.
     SendMessageW(w.objects.list, LVM_SETITEMCOUNT, 0, 0);
     list_release(w.objects);
     list_release(w.types);
-    RECT rect = {};
-    if (GetWindowRect(window, &rect)) {
-        state.window_rect[0] = rect.left;
-        state.window_rect[1] = rect.top;
-        state.window_rect[2] = rect.right;
-        state.window_rect[3] = rect.bottom;
-    }
+    store_placement(window, state.window_rect, w.dpi);
     save_camera_types_or_tell(window);
     w.current_path.reset();
     w.icon.reset();
+    w.font.reset();
     w.status_bar = nullptr;
     w.anchor.entries.clear();
     w.anchor.parent = nullptr;
     w.state = nullptr;
+}
+
+// The window moved to a screen of another DPI, or the user changed the scale: everything the
+// window sized in pixels follows, and the window takes the rectangle Windows suggests.
+void on_dpi_changed(HWND window, int dpi, const RECT& suggested) {
+    MainWindow& w = g_main;
+    if (w.state == nullptr) return;
+    if (dpi > 0 && dpi != w.dpi) {
+        const int old = std::exchange(w.dpi, dpi);
+        // The controls take the new font before the old one is deleted.
+        w.font.reset(set_controls_font(window, w.created_dpi, dpi));
+        rescale_controls(window, old, dpi);
+        anchor_rescale(w.anchor, old, dpi);
+        rescale_columns(w.objects.list, old, dpi);
+        rescale_columns(w.types.list, old, dpi);
+        w.status_parts.dpi = dpi;
+        set_icon(window, w, dpi);
+    }
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Also when the size stayed: the controls' places and the parts' widths are new.
+    anchor_relayout(w.anchor);
+    if (w.status_bar != nullptr) status_parts_fit(w.status_parts, w.status_bar, *w.state);
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 }  // namespace
@@ -220,6 +271,9 @@ INT_PTR on_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
             if (g_main.anchor.parent != window) return FALSE;
             anchor_min_track_size(g_main.anchor, *reinterpret_cast<MINMAXINFO*>(lparam));
             return 0;
+        case WM_DPICHANGED:
+            on_dpi_changed(window, LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+            return TRUE;
         case WM_SETCURSOR:
             if (g_main.cursor_mode == 0) {
                 SetCursor(g_main.arrow_cursor);

@@ -16,7 +16,10 @@
 // state is one module-level instance; the status-bar parts outlive the window.
 struct MainWindow {
     AppState* state = nullptr;
+    int dpi = 96;          // of the screen the window is on
+    int created_dpi = 96;  // the DPI its template was laid out for
     UniqueIcon icon;
+    UniqueGdi<HFONT> font;  // the controls' font after a change of DPI
     HCURSOR arrow_cursor = nullptr;
     HCURSOR wait_cursor = nullptr;
     int cursor_mode = 0;  // 1 while a long operation runs

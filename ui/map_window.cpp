@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "anchor.h"
+#include "dpi.h"
 #include "export.h"
 #include "id_table.h"
 #include "map_borders.h"
@@ -322,7 +323,9 @@ BOOL on_init(HWND dialog, const Param& param) {
     // Never opened before: the template centres it.
     const std::int32_t* saved = state.map_rect;
     if (saved[0] != 0 || saved[1] != 0 || saved[2] != 0 || saved[3] != 0)
-        place_window(dialog, state.map_rect, r);
+        place_window(dialog, state.map_rect, r, m.min_size, window_dpi(dialog));
+    else
+        keep_on_screen(dialog, m.min_size);
     load_objects(*param.source);
     layout(dialog);
     fit_to_objects();
@@ -390,11 +393,7 @@ void on_wheel(HWND dialog, WPARAM wparam, LPARAM lparam) {
 }
 
 void on_destroy(HWND dialog) {
-    RECT r;
-    if (GetWindowRect(dialog, &r)) {
-        std::int32_t* saved = g_map.state->map_rect;
-        saved[0] = r.left, saved[1] = r.top, saved[2] = r.right, saved[3] = r.bottom;
-    }
+    store_placement(dialog, g_map.state->map_rect, window_dpi(dialog));
     g_map = MapWindow();
 }
 

@@ -163,12 +163,18 @@ TEST_F(MainWindowTest, TextsColumnsAndWhatCloseStores) {
     EXPECT_EQ((std::array{icons[4], icons[6], icons[20]}), (std::array<BYTE, 3>{2, 32, 16}));
 }
 
-// Controls follow the edges they are anchored to, never below the template's size; then the
-// window is placed from the saved rectangle.
-TEST_F(MainWindowTest, AnchoringNeverBelowTheTemplateAndPlacement) {
+// Controls follow the edges they are anchored to; the type side narrows with the window down
+// to the least width, the height never goes below the template's. After a change of DPI every
+// control, column and status-bar part is as large as the template makes it there. Then the
+// window is placed from the saved rectangle, at 96 DPI, inside the work area.
+TEST_F(MainWindowTest, AnchoringDpiChangeAndPlacementOnTheScreen) {
     open();
     const Rect t = rect_of(window_);
     const long cx = t[2] - t[0], cy = t[3] - t[1];
+    MINMAXINFO least = {};
+    SendMessageW(window_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&least));
+    const long narrower = cx - least.ptMinTrackSize.x;
+    EXPECT_TRUE(narrower > 0 && least.ptMinTrackSize.y == cy) << narrower;
     // How much of the growth (x, y, x, y) each edge of a control follows.
     const std::pair<int, Rect> follows[] = {
         {IDC_OBJECT_HINT, {0, 0, 0, 0}},   {IDC_OBJECT_LIST, {0, 0, 0, 1}},
@@ -177,33 +183,63 @@ TEST_F(MainWindowTest, AnchoringNeverBelowTheTemplateAndPlacement) {
         {IDC_ENCODING_UTF8, {0, 0, 0, 0}}, {IDC_STATUS_BAR, {0, 1, 1, 1}}};
     std::vector<Rect> start;
     for (const auto& [id, edges] : follows) start.push_back(rect_of(GetDlgItem(window_, id)));
-    for (const SIZE& g : {SIZE{100, 0}, SIZE{0, 90}, SIZE{100, 90}, SIZE{-50, -50}}) {
+    const auto parts = [&] {
+        std::array<int, 5> edges = {};
+        SendDlgItemMessageW(window_, IDC_STATUS_BAR, SB_GETPARTS, 5,
+                            reinterpret_cast<LPARAM>(edges.data()));
+        return edges;
+    };
+    for (const SIZE& g :
+         {SIZE{100, 0}, SIZE{0, 90}, SIZE{100, 90}, SIZE{-50, -50}, SIZE{-900, 0}}) {
         SetWindowPos(window_, nullptr, 0, 0, cx + g.cx, cy + g.cy, SWP_NOMOVE | SWP_NOZORDER);
+        const long dx = std::max(g.cx, -narrower), dy = std::max(0L, g.cy);
         for (std::size_t i = 0; i < std::size(follows); ++i) {
             Rect expected = start[i];
-            for (int e = 0; e < 4; ++e)
-                expected[e] += follows[i].second[e] * std::max(0L, e % 2 ? g.cy : g.cx);
+            for (int e = 0; e < 4; ++e) expected[e] += follows[i].second[e] * (e % 2 ? dy : dx);
             EXPECT_EQ(rect_of(GetDlgItem(window_, follows[i].first)), expected)
                 << "control " << i << " growth " << g.cx << "x" << g.cy;
         }
         // The status bar's parts keep their widths from the right; the first takes the rest.
-        std::array<int, 5> edges = {};
-        SendDlgItemMessageW(window_, IDC_STATUS_BAR, SB_GETPARTS, 5,
-                            reinterpret_cast<LPARAM>(edges.data()));
-        const int right = start.back()[2] - start.back()[0] + std::max(0L, g.cx);
-        EXPECT_EQ(edges, (std::array{right - 610, right - 460, right - 260, right, 0}));
+        const int right = start.back()[2] - start.back()[0] + dx;
+        EXPECT_EQ(parts(), (std::array{right - 610, right - 460, right - 260, right, 0}));
     }
+    SetWindowPos(window_, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(rect_of(window_), t);
 
+    // To 120 DPI, into the rectangle Windows suggests, a quarter larger. Here the frame and the
+    // menu bar keep their size, so the client area grows a little more, and the controls that
+    // follow an edge with it; the columns and parts keep their widths at 96 DPI for the close.
+    RECT client0 = {}, client = {};
+    GetClientRect(window_, &client0);
+    RECT suggested = {t[0], t[1], t[0] + cx * 5 / 4, t[1] + cy * 5 / 4};
+    SendMessageW(window_, WM_DPICHANGED, 120, reinterpret_cast<LPARAM>(&suggested));
+    GetClientRect(window_, &client);
+    const long grown[] = {client.right - client0.right * 5 / 4,
+                          client.bottom - client0.bottom * 5 / 4};
+    for (std::size_t i = 0; i + 1 < std::size(follows); ++i)
+        for (int e = 0; e < 4; ++e)
+            EXPECT_NEAR(rect_of(GetDlgItem(window_, follows[i].first))[e],
+                        start[i][e] * 5 / 4 + follows[i].second[e] * grown[e % 2], 1)
+                << "control " << i << " edge " << e;
+    const int right = parts()[3];
+    EXPECT_EQ(parts(), (std::array{right - 763, right - 575, right - 325, right, 0}));
+    EXPECT_EQ(ListView_GetColumnWidth(types_, 0), 38);
     close();
+    EXPECT_EQ((std::array{state_.list2_widths[0], state_.list1_widths[1]}), (std::array{30, 50}));
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const long mid_x = GetSystemMetrics(SM_CXSCREEN) / 2, mid_y = GetSystemMetrics(SM_CYSCREEN) / 2;
     const long wide = cx + 101, left = mid_x - wide / 2, x = mid_x - cx / 2, y = mid_y - cy / 2;
     const std::tuple<const char*, Rect, Rect> cases[] = {
         {"no settings", {0, 0, 0, 0}, {0, 0, cx, cy}},
         {"-500 centred", {-500, 40, -500 + wide, 90 + cy}, {left, 40, left + wide, 90 + cy}},
-        {"-499 kept", {-499, 40, -499 + cx, 40 + cy}, {-499, 40, -499 + cx, 40 + cy}},
+        {"-499 brought on", {-499, 40, -499 + cx, 40 + cy}, {0, 40, cx, 40 + cy}},
         {"too small", {100, 60, 110, 70}, {100, 60, 100 + cx, 60 + cy}},
         {"minimised", {-32000, -32000, -31840, -31972}, {x, y, x + cx, y + cy}},
+        {"a monitor that is gone",
+         {3000, 2000, 3000 + cx, 2000 + cy},
+         {work.right - cx, work.bottom - cy, work.right, work.bottom}},
+        {"larger than the screen", {-10, -20, 4000, 3000}, {0, 0, work.right, work.bottom}},
     };
     for (const auto& [name, saved, expected] : cases) {
         std::copy(saved.begin(), saved.end(), state_.window_rect);
