@@ -13,6 +13,7 @@
 #define IDD_TERMS 134
 #define IDD_MAP 135
 #define IDR_BORDERS 136
+#define IDR_BORDERS_50M 137
 
 // Menu commands.
 #define IDM_EXIT 105
@@ -146,3 +147,5 @@
 #define IDS_MAP_WEST 1707
 #define IDS_MAP_NORTH 1708
 #define IDS_MAP_SOUTH 1709
+#define IDS_MAP_DEGREES 1715
+#define IDS_MAP_ACROSS_180 1716

@@ -1,14 +1,18 @@
-// The country borders under the map: polylines of longitude/latitude pairs kept as a resource.
+// The country borders under the map: polylines of longitude/latitude pairs kept as resources,
+// one generalised for the whole world and one finer for a country or a region.
 #pragma once
 
 #include <span>
 #include <vector>
 
-struct LonLat {
-    double lon = 0;
-    double lat = 0;
+#include "map_view.h"
+
+struct BorderLine {
+    std::vector<MapCoord> points;
+    double west = 0, south = 0, east = 0, north = 0;  // the box around the points
 };
 
-// Decodes the borders resource ("OVB1", a count, then per polyline a count and int16 pairs in
-// hundredths of a degree). A damaged or cut resource gives the polylines read before the damage.
-std::vector<std::vector<LonLat>> decode_map_borders(std::span<const unsigned char> bytes);
+// Decodes a borders resource ("OVB2", a count, then per polyline a LEB128 point count, the
+// first point as int16 pairs in hundredths of a degree and the others as zigzag LEB128 steps
+// from the one before). A damaged or cut resource gives the polylines read before the damage.
+std::vector<BorderLine> decode_map_borders(std::span<const unsigned char> bytes);

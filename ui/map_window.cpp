@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "anchor.h"
@@ -12,6 +13,7 @@
 #include "export.h"
 #include "id_table.h"
 #include "map_borders.h"
+#include "map_grid.h"
 #include "map_view.h"
 #include "parser.h"
 #include "reader.h"
@@ -27,6 +29,16 @@ constexpr COLORREF kLand = RGB(250, 248, 240), kBorder = RGB(150, 130, 110),
                    kExported = RGB(200, 30, 30), kOther = RGB(150, 150, 150),
                    kFilter = RGB(30, 80, 220), kDrawn = RGB(240, 140, 0);
 
+// From this many pixels a degree at 96 DPI on, 1:110m borders would put places on the coast
+// in the sea, and the 1:50m ones are drawn.
+constexpr double kFineBordersFrom = 8;
+
+// The strip below the map, in dialog units: margin, button and line heights, the gap between
+// them, and the buttons' widths from the right (Отмена, Сбросить фильтр, Применить).
+constexpr int kMargin = 6, kButtonHeight = 14, kLineHeight = 10, kGap = 3;
+constexpr int kButtonWidths[] = {54, 80, 60};
+constexpr int kButtons[] = {IDCANCEL, IDC_MAP_RESET, IDOK};
+
 struct Param {
     AppState* state;
     const MapSource* source;
@@ -41,6 +53,12 @@ struct Canvas {
 
 struct MapWindow {
     AppState* state = nullptr;
+    int dpi = 96;           // of the screen the window is on
+    int created_dpi = 96;   // the DPI its template was laid out for
+    UniqueGdi<HFONT> font;  // the controls' font after a change of DPI
+    // The strip's sizes in pixels at created_dpi: kMargin, kButtonHeight, kLineHeight, kGap,
+    // then the buttons' widths.
+    int strip[4 + std::size(kButtonWidths)] = {};
     std::vector<MapCoord> objects;
     std::vector<bool> exported;  // whether an enabled type carries the object's id
     std::vector<ExportShare> shares;
@@ -56,21 +74,23 @@ struct MapWindow {
 };
 MapWindow g_map;
 
-const std::vector<std::vector<MapCoord>>& borders() {
-    static const std::vector<std::vector<MapCoord>> lines = [] {
-        std::vector<std::vector<MapCoord>> out;
+// The borders of IDR_BORDERS or IDR_BORDERS_50M, decoded when first drawn.
+const std::vector<BorderLine>& borders(int resource) {
+    static std::vector<BorderLine> coarse, fine;
+    std::vector<BorderLine>& lines = resource == IDR_BORDERS ? coarse : fine;
+    if (lines.empty()) {
         const HMODULE module = GetModuleHandleW(nullptr);
-        const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDR_BORDERS), RT_RCDATA);
-        const void* bytes = found ? LockResource(LoadResource(module, found)) : nullptr;
-        if (bytes == nullptr) return out;
-        const auto* first = static_cast<const unsigned char*>(bytes);
-        for (auto& line : decode_map_borders({first, SizeofResource(module, found)})) {
-            std::vector<MapCoord>& kept = out.emplace_back();
-            for (const LonLat& p : line) kept.push_back({p.lon, p.lat});
-        }
-        return out;
-    }();
+        const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(resource), RT_RCDATA);
+        if (const void* bytes = found ? LockResource(LoadResource(module, found)) : nullptr)
+            lines = decode_map_borders(
+                {static_cast<const unsigned char*>(bytes), SizeofResource(module, found)});
+    }
     return lines;
+}
+
+// A size at 96 DPI in the map's pixels.
+int px(int value) {
+    return scale_to(value, g_map.dpi);
 }
 
 std::wstring degrees(AppState& state, double value, unsigned positive, unsigned negative,
@@ -79,11 +99,6 @@ std::wstring degrees(AppState& state, double value, unsigned positive, unsigned 
         format_string(L"%." + std::to_wstring(decimals) + L"f", std::fabs(value)).value_or(L"");
     std::replace(number.begin(), number.end(), L'.', L',');
     return load_string_copy(state, value < 0 ? negative : positive, number).value_or(L"");
-}
-
-// Just enough decimals to tell the grid lines apart.
-int decimals_of(double step) {
-    return step >= 1 ? 0 : step >= 0.1 ? 1 : step >= 0.01 ? 2 : 3;
 }
 
 bool in_area(POINT p) {
@@ -101,12 +116,15 @@ void update_status(HWND dialog) {
     MapWindow& m = g_map;
     AppState& state = *m.state;
     std::wstring text = m.cursor;
-    if (m.drawn || m.drag == MapWindow::Drag::Draw) {
-        const AreaFilter area = area_of_rectangle(m.view, m.from, m.to);
+    const std::optional<AreaFilter> area = area_of_rectangle(m.view, m.from, m.to);
+    if ((m.drawn || m.drag == MapWindow::Drag::Draw) && !area) {
+        const auto across = load_string_copy(state, IDS_MAP_ACROSS_180);
+        text += (text.empty() ? L"" : L" · ") + across.value_or(L"");
+    } else if (m.drawn || m.drag == MapWindow::Drag::Draw) {
         std::vector<bool> kept(m.objects.size());
         std::size_t inside = 0;
         for (std::size_t i = 0; i < m.objects.size(); ++i)
-            inside += kept[i] = area.contains(m.objects[i].lon, m.objects[i].lat);
+            inside += kept[i] = area->contains(m.objects[i].lon, m.objects[i].lat);
         const auto rectangle =
             load_string_copy(state, IDS_MAP_RECTANGLE, grouped(inside),
                              export_budget_text(state, plan_export(m.shares, &kept)));
@@ -115,92 +133,118 @@ void update_status(HWND dialog) {
         text += (text.empty() ? L"" : L" · ") + load_string_copy(state, IDS_MAP_HINT).value_or(L"");
     }
     SetDlgItemTextW(dialog, IDC_MAP_STATUS, text.c_str());
-    EnableWindow(GetDlgItem(dialog, IDOK), m.drawn);
+    EnableWindow(GetDlgItem(dialog, IDOK), m.drawn && area);
 }
 
-// Grid steps in degrees; the one chosen keeps lines about a hundred pixels apart.
-double grid_step(double pixels_per_degree) {
-    static constexpr double kSteps[] = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5,
-                                        1,     2,     5,     10,   15,   30,   45,  90};
-    for (const double step : kSteps)
-        if (step * pixels_per_degree >= 90) return step;
-    return 90;
+MapGrid grid_of(HDC dc, AppState& state) {
+    const auto text = [&](double value, Axis axis, int decimals) {
+        return grid_label_text(state, value, axis, decimals);
+    };
+    const auto measure = [dc](const std::wstring& label) {
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
+        return LabelSize{size.cx, size.cy};
+    };
+    return layout_grid(g_map.view, g_map.dpi, text, measure);
 }
 
-void draw_grid(HDC dc, AppState& state) {
+void draw_grid_lines(HDC dc, const MapGrid& grid) {
     const MapView& v = g_map.view;
-    const MapCoord top_left = v.to_coord({0, 0}),
-                   bottom_right = v.to_coord({1.0 * v.width, 1.0 * v.height});
-    const double step = grid_step(v.pixels_per_degree);
-    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 1, kGrid));
+    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, px(1), kGrid));
     const HGDIOBJ old_pen = SelectObject(dc, pen.get());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, kLabel);
-    for (double lon = std::ceil(top_left.lon / step) * step; lon <= bottom_right.lon; lon += step) {
-        const int x = static_cast<int>(std::lround(v.to_pixel({lon, 0}).x));
+    for (const int x : grid.meridians) {
         MoveToEx(dc, x, 0, nullptr);
         LineTo(dc, x, v.height);
-        const std::wstring label = degrees(state, std::fabs(lon) < step / 2 ? 0 : lon, IDS_MAP_EAST,
-                                           IDS_MAP_WEST, decimals_of(step));
-        TextOutW(dc, x + 3, 2, label.c_str(), static_cast<int>(label.size()));
     }
-    for (double lat = std::ceil(bottom_right.lat / step) * step; lat <= top_left.lat; lat += step) {
-        const int y = static_cast<int>(std::lround(v.to_pixel({0, lat}).y));
+    for (const int y : grid.parallels) {
         MoveToEx(dc, 0, y, nullptr);
         LineTo(dc, v.width, y);
-        const std::wstring label = degrees(state, std::fabs(lat) < step / 2 ? 0 : lat,
-                                           IDS_MAP_NORTH, IDS_MAP_SOUTH, decimals_of(step));
-        TextOutW(dc, 3, y - 16, label.c_str(), static_cast<int>(label.size()));
     }
     SelectObject(dc, old_pen);
 }
 
+// Above everything else, each on a halo of the land's colour, so that neither the lines nor a
+// crowd of places under them hide a label.
+void draw_grid_labels(HDC dc, const MapGrid& grid) {
+    SetBkMode(dc, TRANSPARENT);
+    const int halo = px(1);
+    for (const GridLabel& label : grid.labels) {
+        const int n = static_cast<int>(label.text.size());
+        SetTextColor(dc, kLand);
+        for (int dx = -halo; dx <= halo; dx += halo)
+            for (int dy = -halo; dy <= halo; dy += halo)
+                if (dx != 0 || dy != 0)
+                    TextOutW(dc, label.box.left + dx, label.box.top + dy, label.text.c_str(), n);
+        SetTextColor(dc, kLabel);
+        TextOutW(dc, label.box.left, label.box.top, label.text.c_str(), n);
+    }
+}
+
+// Only the lines within the view are drawn, each in the copy 360° apart that falls into it;
+// where the view spans the 180th meridian, a line on its far side shows on this side too.
 void draw_borders(HDC dc) {
     const MapView& v = g_map.view;
-    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 1, kBorder));
+    const bool fine = v.pixels_per_degree * kBaseDpi / g_map.dpi >= kFineBordersFrom;
+    const MapCoord top_left = v.to_coord({0, 0});
+    const MapCoord bottom_right = v.to_coord({1.0 * v.width, 1.0 * v.height});
+    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, px(1), kBorder));
     const HGDIOBJ old_pen = SelectObject(dc, pen.get());
     std::vector<POINT> points;
-    for (const std::vector<MapCoord>& line : borders()) {
-        points.clear();
-        for (const MapCoord& c : line) {
-            const MapPoint p = v.to_pixel(c);
-            // Far outside the bitmap GDI's coordinates would overflow; such a line is cut there.
-            points.push_back({static_cast<LONG>(std::clamp(p.x, -1e5, 1e5)),
-                              static_cast<LONG>(std::clamp(p.y, -1e5, 1e5))});
+    for (const BorderLine& line : borders(fine ? IDR_BORDERS_50M : IDR_BORDERS)) {
+        if (line.south > top_left.lat || line.north < bottom_right.lat) continue;
+        for (const double shift : {-360.0, 0.0, 360.0}) {
+            if (line.east + shift < top_left.lon || line.west + shift > bottom_right.lon) continue;
+            points.clear();
+            for (const MapCoord& c : line.points) {
+                const MapPoint p = v.to_pixel_as_is({c.lon + shift, c.lat});
+                // Far outside the bitmap GDI's coordinates would overflow; such a line is cut.
+                points.push_back({static_cast<LONG>(std::clamp(p.x, -1e5, 1e5)),
+                                  static_cast<LONG>(std::clamp(p.y, -1e5, 1e5))});
+            }
+            if (points.size() >= 2) Polyline(dc, points.data(), static_cast<int>(points.size()));
         }
-        if (points.size() >= 2) Polyline(dc, points.data(), static_cast<int>(points.size()));
     }
     SelectObject(dc, old_pen);
 }
 
-// The objects go straight into the bitmap's pixels, two by two, the exported ones on top.
+// The objects go straight into the bitmap's pixels as squares that grow with the DPI, the
+// exported ones on top.
 void draw_objects() {
     const MapWindow& m = g_map;
     const Canvas& c = m.canvas;
+    const int side = std::max(2, px(2));
     for (const bool exported : {false, true}) {
         const std::uint32_t colour = exported ? 0x00C81E1E : 0x00969696;
         for (std::size_t i = 0; i < m.objects.size(); ++i) {
             if (m.exported[i] != exported) continue;
             const MapPoint p = m.view.to_pixel(m.objects[i]);
-            if (!(p.x >= 0 && p.y >= 0 && p.x < c.width - 1 && p.y < c.height - 1)) continue;
-            std::uint32_t* at = c.pixels + static_cast<int>(p.y) * c.width + static_cast<int>(p.x);
-            at[0] = at[1] = at[c.width] = at[c.width + 1] = colour;
+            const double x0 = p.x - (side - 1) / 2, y0 = p.y - (side - 1) / 2;
+            if (!(x0 >= 0 && y0 >= 0 && x0 < c.width - side && y0 < c.height - side)) continue;
+            std::uint32_t* row = c.pixels + static_cast<int>(y0) * c.width + static_cast<int>(x0);
+            for (int dy = 0; dy < side; ++dy, row += c.width) std::fill_n(row, side, colour);
         }
     }
 }
 
-void frame(HDC dc, const AreaFilter& area, COLORREF colour) {
-    const MapPoint a = g_map.view.to_pixel({area.west, area.north});
-    const MapPoint b = g_map.view.to_pixel({area.east, area.south});
-    UniqueGdi<HPEN> pen(CreatePen(PS_SOLID, 2, colour));
+void frame(HDC dc, MapPoint a, MapPoint b, COLORREF colour, bool dashed = false) {
+    LOGBRUSH brush = {BS_SOLID, colour, 0};
+    UniqueGdi<HPEN> pen(
+        ExtCreatePen(PS_GEOMETRIC | (dashed ? PS_DASH : PS_SOLID), px(2), &brush, 0, nullptr));
     const HGDIOBJ old_pen = SelectObject(dc, pen.get());
     const HGDIOBJ old_brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, static_cast<int>(std::clamp(a.x, -1e5, 1e5)),
-              static_cast<int>(std::clamp(a.y, -1e5, 1e5)),
-              static_cast<int>(std::clamp(b.x, -1e5, 1e5)),
-              static_cast<int>(std::clamp(b.y, -1e5, 1e5)));
+    const auto at = [](double v) { return static_cast<int>(std::clamp(v, -1e5, 1e5)); };
+    Rectangle(dc, at(a.x), at(a.y), at(b.x), at(b.y));
     SelectObject(dc, old_brush);
     SelectObject(dc, old_pen);
+}
+
+// The area filter from its west edge's copy nearest the view's centre eastwards, so that an
+// area wider than half the world is not drawn the other way round.
+void filter_frame(HDC dc, const AreaFilter& area) {
+    const MapPoint a = g_map.view.to_pixel({area.west, area.north});
+    const MapPoint b = {a.x + (area.east - area.west) * g_map.view.x_scale(),
+                        g_map.view.to_pixel({area.east, area.south}).y};
+    frame(dc, a, b, kFilter);
 }
 
 void paint(HWND dialog) {
@@ -220,18 +264,22 @@ void paint(HWND dialog) {
     }
     if (dc != nullptr && m.canvas.pixels != nullptr) {
         const HGDIOBJ old = SelectObject(dc, m.canvas.bitmap.get());
-        const HGDIOBJ old_font =
-            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+        const HFONT font =
+            m.font ? m.font.get() : reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+        const HGDIOBJ old_font = SelectObject(dc, font);
         RECT all = {0, 0, width, height};
         UniqueGdi<HBRUSH> land(CreateSolidBrush(kLand));
         FillRect(dc, &all, land.get());
-        draw_grid(dc, *m.state);
+        const MapGrid grid = grid_of(dc, *m.state);
+        draw_grid_lines(dc, grid);
         draw_borders(dc);
         GdiFlush();  // the pixels are written directly from here
         draw_objects();
-        if (m.state->filter.area.on()) frame(dc, m.state->filter.area, kFilter);
+        if (m.state->filter.area.on()) filter_frame(dc, m.state->filter.area);
+        // A rectangle that four bounds cannot describe is dashed.
         if (m.drawn || m.drag == MapWindow::Drag::Draw)
-            frame(dc, area_of_rectangle(m.view, m.from, m.to), kDrawn);
+            frame(dc, m.from, m.to, kDrawn, !area_of_rectangle(m.view, m.from, m.to));
+        draw_grid_labels(dc, grid);
         BitBlt(screen, m.area.left, m.area.top, width, height, dc, 0, 0, SRCCOPY);
         SelectObject(dc, old_font);
         SelectObject(dc, old);
@@ -240,25 +288,40 @@ void paint(HWND dialog) {
     EndPaint(dialog, &ps);
 }
 
+// At least as wide as the template has it, and as its text needs in the font it now has, with
+// a margin on each side (the text of a disabled button is drawn a pixel further right).
+int button_width(HWND button, int template_width, int margin) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(button)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(button, text.data(), static_cast<int>(text.size()))));
+    SIZE size = {};
+    if (const HDC dc = GetDC(button)) {
+        const HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(button, dc);
+    }
+    return std::max(template_width, static_cast<int>(size.cx) + 2 * margin + px(1));
+}
+
 // The map takes the client area above a strip: the status line over its full width, and the
 // buttons at the right below it.
 void layout(HWND dialog) {
     MapWindow& m = g_map;
     RECT client;
     GetClientRect(dialog, &client);
-    RECT units = {6, 14, 10, 3};  // margin, button and line heights, gap; in dialog units
-    MapDialogRect(dialog, &units);
-    const int margin = units.left, button_height = units.top, line_height = units.right,
-              gap = units.bottom;
+    const auto size = [&](int i) { return MulDiv(m.strip[i], m.dpi, m.created_dpi); };
+    const int margin = size(0), button_height = size(1), line_height = size(2), gap = size(3);
     const int buttons_y = client.bottom - margin - button_height;
     const int status_y = buttons_y - gap - line_height;
     int right = client.right - margin;
-    for (int id : {IDCANCEL, IDC_MAP_RESET, IDOK}) {
-        RECT r;
-        GetWindowRect(GetDlgItem(dialog, id), &r);
-        right -= r.right - r.left;
-        SetWindowPos(GetDlgItem(dialog, id), nullptr, right, buttons_y, r.right - r.left,
-                     button_height, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (std::size_t i = 0; i < std::size(kButtons); ++i) {
+        const HWND button = GetDlgItem(dialog, kButtons[i]);
+        const int cx = button_width(button, size(4 + static_cast<int>(i)), margin);
+        right -= cx;
+        SetWindowPos(button, nullptr, right, buttons_y, cx, button_height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         right -= margin;
     }
     SetWindowPos(GetDlgItem(dialog, IDC_MAP_STATUS), nullptr, margin, status_y,
@@ -267,6 +330,7 @@ void layout(HWND dialog) {
     m.area = {0, 0, client.right, std::max(0, status_y - gap)};
     m.view.width = std::max(1L, m.area.right - m.area.left);
     m.view.height = std::max(1L, m.area.bottom - m.area.top);
+    m.view.keep_in_world();
     InvalidateRect(dialog, nullptr, TRUE);
 }
 
@@ -297,33 +361,43 @@ void load_objects(const MapSource& source) {
 
 void fit_to_objects() {
     MapWindow& m = g_map;
-    double west = 180, south = 90, east = -180, north = -90;
-    for (const MapCoord& c : m.objects) {
-        if (!(std::fabs(c.lon) <= 180 && std::fabs(c.lat) <= 90)) continue;
-        west = std::min(west, c.lon), east = std::max(east, c.lon);
-        south = std::min(south, c.lat), north = std::max(north, c.lat);
-    }
-    if (west > east)
-        west = -180, east = 180, south = -60, north = 80;  // nothing to show: the world
-    m.view.fit(west, south, east, north);
+    const std::optional<MapBounds> box = bounds_of(m.objects);
+    if (box)
+        m.view.fit(box->west, box->south, box->east, box->north);
+    else
+        m.view.fit(-180, -60, 180, 80);  // nothing to show: the world
 }
 
 BOOL on_init(HWND dialog, const Param& param) {
     MapWindow& m = g_map;
     m = MapWindow();
     m.state = param.state;
+    m.dpi = m.created_dpi = window_dpi(dialog);
+    keep_dialog_layout_own(dialog);
     AppState& state = *m.state;
     SetWindowTextW(dialog, load_string(state, IDS_MAP_TITLE));
     SetDlgItemTextW(dialog, IDOK, load_string(state, IDS_MAP_APPLY));
     SetDlgItemTextW(dialog, IDC_MAP_RESET, load_string(state, IDS_MAP_RESET));
     SetDlgItemTextW(dialog, IDCANCEL, load_string(state, IDS_CANCEL));
+    // Switching off a filter that is not on would only read the file again.
+    EnableWindow(GetDlgItem(dialog, IDC_MAP_RESET), state.filter.area.on());
+    const int units[] = {kMargin, kButtonHeight, kLineHeight, kGap};
+    for (std::size_t i = 0; i < std::size(m.strip); ++i) {
+        const int value = i < 4 ? units[i] : kButtonWidths[i - 4];
+        RECT r = {value, value, 0, 0};
+        MapDialogRect(dialog, &r);
+        // The heights and the gap go down the window, the rest across.
+        m.strip[i] = i >= 1 && i <= 3 ? r.top : r.left;
+    }
     RECT r;
     GetWindowRect(dialog, &r);
-    m.min_size = {r.right - r.left, r.bottom - r.top};
+    // Half the template is still room for the buttons and a map worth looking at; it lets the
+    // window fit a small screen at a large scale.
+    m.min_size = {(r.right - r.left) / 2, (r.bottom - r.top) / 2};
     // Never opened before: the template centres it.
     const std::int32_t* saved = state.map_rect;
     if (saved[0] != 0 || saved[1] != 0 || saved[2] != 0 || saved[3] != 0)
-        place_window(dialog, state.map_rect, r, m.min_size, window_dpi(dialog));
+        place_window(dialog, state.map_rect, r, m.min_size, m.dpi);
     else
         keep_on_screen(dialog, m.min_size);
     load_objects(*param.source);
@@ -370,9 +444,9 @@ void on_mouse_move(HWND dialog, LPARAM lparam) {
     const MapCoord c = m.view.to_coord(at);
     AppState& state = *m.state;
     m.cursor = in_area({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)})
-                   ? load_string_copy(state, IDS_MAP_CURSOR,
-                                      degrees(state, c.lat, IDS_MAP_NORTH, IDS_MAP_SOUTH),
-                                      degrees(state, c.lon, IDS_MAP_EAST, IDS_MAP_WEST))
+                   ? load_string_copy(
+                         state, IDS_MAP_CURSOR, degrees(state, c.lat, IDS_MAP_NORTH, IDS_MAP_SOUTH),
+                         degrees(state, std::remainder(c.lon, 360.0), IDS_MAP_EAST, IDS_MAP_WEST))
                          .value_or(L"")
                    : L"";
     update_status(dialog);
@@ -392,8 +466,26 @@ void on_wheel(HWND dialog, WPARAM wparam, LPARAM lparam) {
     InvalidateRect(dialog, &m.area, FALSE);
 }
 
+// Another screen or another scale: the window takes the rectangle Windows suggests, and the
+// map, its strip and the controls' font follow the DPI.
+void on_dpi_changed(HWND dialog, int dpi, const RECT& suggested) {
+    MapWindow& m = g_map;
+    if (dpi > 0 && dpi != m.dpi) {
+        m.min_size = {MulDiv(m.min_size.cx, dpi, m.dpi), MulDiv(m.min_size.cy, dpi, m.dpi)};
+        // The same stretch of the world stays in view.
+        m.view.pixels_per_degree = m.view.pixels_per_degree * dpi / m.dpi;
+        m.from = {m.from.x * dpi / m.dpi, m.from.y * dpi / m.dpi};
+        m.to = {m.to.x * dpi / m.dpi, m.to.y * dpi / m.dpi};
+        m.dpi = dpi;
+        m.font.reset(set_controls_font(dialog, m.created_dpi, dpi));
+    }
+    SetWindowPos(dialog, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    layout(dialog);
+}
+
 void on_destroy(HWND dialog) {
-    store_placement(dialog, g_map.state->map_rect, window_dpi(dialog));
+    store_placement(dialog, g_map.state->map_rect, g_map.dpi);
     g_map = MapWindow();
 }
 
@@ -408,6 +500,9 @@ INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_GETMINMAXINFO:
             if (m.min_size.cx == 0) return FALSE;
             reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = {m.min_size.cx, m.min_size.cy};
+            return TRUE;
+        case WM_DPICHANGED:
+            on_dpi_changed(dialog, LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
             return TRUE;
         case WM_ERASEBKGND:
             erase_strip(dialog, reinterpret_cast<HDC>(wparam));
@@ -434,11 +529,13 @@ INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
             return TRUE;
         case WM_COMMAND:
             switch (LOWORD(wparam)) {
-                case IDOK:
-                    if (!m.drawn) return TRUE;
-                    m.state->filter.area = area_of_rectangle(m.view, m.from, m.to);
+                case IDOK: {
+                    const auto area = area_of_rectangle(m.view, m.from, m.to);
+                    if (!m.drawn || !area) return TRUE;
+                    m.state->filter.area = *area;
                     EndDialog(dialog, IDOK);
                     return TRUE;
+                }
                 case IDC_MAP_RESET:
                     m.state->filter.area = AreaFilter{};
                     EndDialog(dialog, IDC_MAP_RESET);
@@ -455,6 +552,16 @@ INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 }  // namespace
+
+std::wstring grid_label_text(AppState& state, double degrees_value, Axis axis, int decimals) {
+    // The prime meridian, the equator and the 180th meridian lie on no side.
+    if (degrees_value == 0 || std::fabs(degrees_value) == 180)
+        return load_string_copy(state, IDS_MAP_DEGREES, degrees_value == 0 ? L"0" : L"180")
+            .value_or(L"");
+    return axis == Axis::Longitude
+               ? degrees(state, degrees_value, IDS_MAP_EAST, IDS_MAP_WEST, decimals)
+               : degrees(state, degrees_value, IDS_MAP_NORTH, IDS_MAP_SOUTH, decimals);
+}
 
 bool run_map_window(HWND owner, AppState& state, const MapSource& source) {
     Param param{&state, &source};

@@ -9,6 +9,7 @@
 
 #include "app_state.h"
 #include "formats.h"
+#include "map_grid.h"
 
 // The file the map shows, read the way the main window reads it but without the area filter,
 // so that the objects outside the present area show too.
@@ -23,3 +24,6 @@ struct MapSource {
 bool run_map_window(HWND owner, AppState& state, const MapSource& source);
 // The same window without a loop of its own, for tests and benchmarks.
 HWND create_map_window(HWND owner, AppState& state, const MapSource& source);
+
+// A grid line's label as the map shows it: "37,5° в. д.", "0°".
+std::wstring grid_label_text(AppState& state, double degrees, Axis axis, int decimals);

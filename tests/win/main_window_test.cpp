@@ -389,6 +389,7 @@ TEST_F(MainWindowTest, FilterDialogAndMapRectangleSetTheSameArea) {
     // Drawn with the left button from the middle of the map, which is fitted to all five, to
     // its bottom-right corner: Moscow, not St Petersburg at the top left.
     const auto draw = [&](HWND d) {
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_MAP_RESET))) << "no filter to reset";
         RECT r;
         GetClientRect(d, &r);
         const long line = rect_of(GetDlgItem(d, IDC_MAP_STATUS))[1];
@@ -406,7 +407,8 @@ TEST_F(MainWindowTest, FilterDialogAndMapRectangleSetTheSameArea) {
     EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "so the drawn area was the one stored";
     // "Сбросить фильтр" switches the filter off and reads all again. That Cancel changes
     // nothing is map_session.sh's, with real input.
-    with_box(command(IDM_MAP), IDC_MAP_RESET);
+    with_box(command(IDM_MAP), IDC_MAP_RESET, {},
+             [](HWND d) { EXPECT_TRUE(IsWindowEnabled(GetDlgItem(d, IDC_MAP_RESET))); });
     EXPECT_EQ(status(2), L"Объектов: 5 (Фильтр: Откл)");
 }
 
