@@ -1,8 +1,9 @@
 # Sourced by the scripts that use Orvane's windows under Wine in a virtual X display, with real
 # X input (xdotool), and by those that build small Windows helper programs.
 
-# Runs a command in a virtual X display of its own, with colours that screenshots can use.
-xvfb() { ORVANE_IN_XVFB=1 xvfb-run -a -s '-screen 0 1280x1024x24' "$@"; }
+# Runs a command in a virtual X display of its own, with colours that screenshots can use;
+# ORVANE_SCREEN=WIDTHxHEIGHT gives another size than 1280x1024.
+xvfb() { ORVANE_IN_XVFB=1 xvfb-run -a -s "-screen 0 ${ORVANE_SCREEN:-1280x1024}x24" "$@"; }
 
 # Runs the calling script again inside a virtual X display and ends with it, unless it
 # already is in one. Call it as: in_xvfb "$@"
