@@ -30,7 +30,7 @@ run=$WINEPREFIX/drive_c/Orvane
 rm -rf "$run" && mkdir -p "$run"
 cp "$root/build/release/app/Orvane.exe" "$root/resources/Config.txt" "$run/"
 # The status bar then shows D:\Камеры\speedcam.txt, a folder a driver could have.
-cameras=$(camera_drive "$run" "$root/examples/speedcam.txt")
+camera_drive "$run" "$root/examples/speedcam.txt" >/dev/null
 build_probe "$WINEPREFIX/drive_c/ui_probe.exe"
 
 # Clicks the middle of control ID of the window with this title.
@@ -46,15 +46,15 @@ type_into() {
     xdotool type --delay 20 "$3"
 }
 
-wine "$run/Orvane.exe" >/dev/null 2>&1 &
-pid=$!
+start_orvane "$run"
+pid=$ORVANE_PID
 terms=$(wait_window 'Условия использования')
 shoot "$terms" "$out/terms.png"
 keys "$terms" Return
 main=$(wait_window 'Orvane')
 
 # Файл > Открыть SpeedCam > Формат Navitel, then the example.
-open_navitel "$main" "${cameras}speedcam.txt"
+open_navitel "$main" speedcam.txt
 wait_rows 1000 14
 shoot "$main" "$out/main-loaded.png"
 

@@ -25,8 +25,8 @@ build_probe "$run/ui_probe.exe"
 winpath() { echo "Z:$(realpath "$1")" | tr / '\\'; }
 cameras=$(camera_drive "$run" "$primo" "$uk")
 
-wine "$run/Orvane.exe" >/dev/null 2>&1 &
-pid=$!
+start_orvane "$run"
+pid=$ORVANE_PID
 keys "$(wait_window 'Условия использования')" Return
 main=$(wait_window 'Orvane')
 
@@ -38,7 +38,7 @@ open_map() {
     eval "$(xdotool getwindowgeometry --shell "$map")"
 }
 
-open_speedcam "$main" "${cameras}$(basename "$uk")" igo
+open_speedcam "$main" "$(basename "$uk")" igo
 wait_rows 1000 3891
 open_map
 [ -n "$shots" ] && shoot "$map" "$shots/map-uk.png"
@@ -47,7 +47,7 @@ sleep 0.3
 wait_rows 1000 3891
 echo "UK file: map cancelled, objects still $(probe rows Orvane 1000)"
 
-open_speedcam "$main" "${cameras}$(basename "$primo")" igo
+open_speedcam "$main" "$(basename "$primo")" igo
 wait_rows 1000 25325
 open_map
 # Around Moscow and the regions south of it, on the map as fitted to all of Russia.

@@ -57,6 +57,19 @@ camera_drive() {
     echo 'D:\Камеры\'
 }
 
+# Starts RUN_FOLDER/Orvane.exe in the background, its process id in ORVANE_PID. With a
+# camera_drive in RUN_FOLDER it starts in D:\Камеры\, where the open dialog then opens, so
+# that a session types only file names: xdotool does not always type Cyrillic right.
+start_orvane() {
+    local folder=$1/drive-d/Камеры
+    [ -d "$folder" ] || folder=$1
+    # The open dialog would otherwise start in the folder it last saw in this prefix.
+    wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\ComDlg32' /f \
+        >/dev/null 2>&1 || true
+    (cd "$folder" && exec wine "$1/Orvane.exe" >/dev/null 2>&1) &
+    ORVANE_PID=$!
+}
+
 # Builds tools/ui_probe.cpp into the given .exe path; probe() then runs it under Wine.
 build_probe() {
     mingw_exe "$1" "$ORVANE_ROOT/tools/ui_probe.cpp"
