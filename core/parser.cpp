@@ -197,6 +197,7 @@ SpeedcamRecord* add_record(RecordList& records, std::basic_string_view<Char> lin
     record->column6_value = to_int(column(x + 5));  // the direction
     if (!passes_area_filter(*record, area)) {
         records.drop_last();
+        records.count_kept_out();
         return nullptr;
     }
     return record;

@@ -187,6 +187,7 @@ bool RecordList::take(RecordList&& other) noexcept {
         ends_.push_back(count_ + other.ends_[i]);
     }
     count_ += other.count_;
+    kept_out_ += other.kept_out_;
     other.clear();
     return true;
 }
@@ -196,6 +197,7 @@ void RecordList::recycle() noexcept {
     if (!to_spares(segments_, spare_)) return clear();
     ends_.clear();
     count_ = 0;
+    kept_out_ = 0;
     tally_.reset();
     comments_.recycle();
 }

@@ -113,6 +113,10 @@ class RecordList {
     // False, with both lists unchanged, when memory ran out.
     bool take(RecordList&& other) noexcept;
     void clear() noexcept { *this = RecordList(); }
+    // Objects of the file that the area filter kept out of the list: the window tells the user
+    // how many the filter hides. A list that takes another takes its count too.
+    std::uint64_t kept_out() const { return kept_out_; }
+    void count_kept_out() noexcept { ++kept_out_; }
     // Empties the list but keeps its memory for the records appended next: a reader that lets
     // each batch go after looking at it would otherwise touch fresh memory for every batch,
     // which costs more than parsing it.
@@ -133,6 +137,7 @@ class RecordList {
     std::vector<Segment> spare_;       // emptied segments, the largest last
     std::vector<std::uint32_t> ends_;  // the count of records up to the end of each segment
     std::uint32_t count_ = 0;
+    std::uint64_t kept_out_ = 0;
     TextStore comments_;
     mutable std::optional<TypeTally> tally_;
 };

@@ -138,7 +138,8 @@ TEST(BigInput, OverlongLinesAreCutWithoutLosingTheirNeighbours) {
 }
 
 // A file of many blocks, parsed on worker threads: the records come out in file order, with
-// or without the area filter, and the tally of types is the one a plain count gives.
+// or without the area filter, the tally of types is the one a plain count gives, and the
+// objects the area kept out are counted, so that with them the list is the whole file.
 TEST(BlockBoundaries, WorkerThreadsKeepTheFileOrder) {
     std::string bytes = "IDX,X,Y,TYPE,SPEED,DIRTYPE,DIRECTION,COMMENT\n";
     for (int i = 0; i < 60000; ++i) {
@@ -151,16 +152,20 @@ TEST(BlockBoundaries, WorkerThreadsKeepTheFileOrder) {
     }
     test::TempDir dir;
     test::write_bytes(dir.file("in.txt"), bytes);
+    std::uint64_t objects = 0;
     for (const AreaFilter area : {AreaFilter{}, AreaFilter{37.2, 55.9, 37.8, 55.1}}) {
         const RecordList expected = read_in_blocks(dir.file("in.txt"), TextEncoding::Utf8,
                                                    InputFormat::Navitel, area, {kWhole, 2048, 1});
         ASSERT_GT(expected.size(), 30000u);
+        if (!area.on()) objects = expected.size();
         for (const unsigned threads : {1u, 2u, 4u}) {
             const RecordList records =
                 read_in_blocks(dir.file("in.txt"), TextEncoding::Utf8, InputFormat::Navitel, area,
                                {4096, 2048, threads});
             EXPECT_EQ(test::rows(records), test::rows(expected)) << "threads " << threads;
             EXPECT_EQ(test::tally(records), test::tally(expected)) << "threads " << threads;
+            EXPECT_EQ(records.size() + records.kept_out(), objects) << "threads " << threads;
+            EXPECT_EQ(records.kept_out() == 0, !area.on());
         }
     }
 }
@@ -198,7 +203,7 @@ TEST(HostileSpeedcam, FileLockedByAnotherProgram) {
 
 // The record list's own paths that the reader seldom takes: tallies of which only one side
 // was counted (a batch whose count ran out of memory), and a line rejected into a list that
-// ends in a taken, empty segment.
+// ends in a taken, empty segment: only the count of lines the area kept out remains.
 TEST(RecordList, TalliesJoinOrAreCountedAfreshAndRejectedLinesLeaveNoTrace) {
     const LineRules moscow{InputFormat::Navitel, RowShape::Seven, {37, 56, 38, 55}};
     RecordList list, counted, uncounted, rejected;
@@ -214,6 +219,7 @@ TEST(RecordList, TalliesJoinOrAreCountedAfreshAndRejectedLinesLeaveNoTrace) {
     parse_speedcam_line(list, L"1,10,10,1,0,0,0", moscow);
     EXPECT_EQ(test::rows(list),
               (std::vector<std::string>{"37.1|55.1|5|60|90|а", "2|3|7|0|0|", "2|3|-1|0|0|"}));
+    EXPECT_EQ(list.kept_out(), 2u) << "the taken list's and its own";
 }
 
 }  // namespace
