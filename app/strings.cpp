@@ -31,3 +31,12 @@ std::optional<std::wstring> load_string_copy_args(const AppState& state, unsigne
                                                   std::initializer_list<FormatArg> args) {
     return format_entry(state, id, args);
 }
+
+std::wstring without_access_key(std::wstring_view text) {
+    std::wstring plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'&' && i + 1 < text.size()) ++i;
+        plain += text[i];
+    }
+    return plain;
+}

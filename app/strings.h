@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app_state.h"
 #include "text_format.h"
@@ -30,3 +31,7 @@ std::optional<std::wstring> load_string_copy(const AppState& state, unsigned id,
                                              const Args&... args) {
     return load_string_copy_args(state, id, {FormatArg(args)...});
 }
+
+// A menu or control text as plain text, for the status bar and messages: a single "&" marks
+// the access key and goes, "&&" stands for one "&".
+std::wstring without_access_key(std::wstring_view text);

@@ -21,6 +21,7 @@ if [ -z "${ORVANE_DRIVE_SHOT:-}" ]; then
 fi
 
 # From here on inside drive_volumes.sh: its Wine prefix, its server and a display.
+source "$root/tools/wine-env.sh"
 source "$root/tools/xdo.sh"
 trap 'echo "screenshot_drive: failed at line $LINENO" >&2' ERR
 mkdir -p "$out"
@@ -28,15 +29,21 @@ run=$build/drive-shot
 rm -rf "$run" && mkdir -p "$run"
 cp "$build/app/Orvane.exe" "$root/resources/Config.txt" "$run/"
 
+# The example, so that there is something to export: without it the dialog does not open.
+cameras=$(camera_drive "$run" "$root/examples/speedcam.txt")
+build_probe "$run/ui_probe.exe"
+
 wine "$run/Orvane.exe" >/dev/null 2>&1 &
 pid=$!
 keys "$(wait_window 'Условия использования')" Return
 main=$(wait_window 'Orvane')
+open_navitel "$main" "${cameras}speedcam.txt"
+wait_rows 1000 14
 # Файл > Экспорт для Nissan Connect > Подготовить съемный диск...
 keys "$main" F10 Down Down Right Down Return
 dialog=$(wait_window 'Подготовка съемного диска')
-# From OK to the list, then onto its second row.
-keys "$dialog" Tab Tab Down Down
+# The list has the focus: onto its second row.
+keys "$dialog" Down Down
 shoot "$dialog" "$out/drive-dialog.png"
 keys "$dialog" Escape
 keys "$main" Escape

@@ -9,7 +9,8 @@ namespace {
 
 CameraType* g_type = nullptr;
 
-// The stored format keeps at most 126 characters; a longer entry is cut there.
+// The stored format keeps at most 126 characters and its terminator. The edit takes no more,
+// so that nothing typed is cut off unseen.
 constexpr int kFormatLimit = 127;
 static_assert(kFormatLimit <= sizeof(CameraType::message_format) / sizeof(wchar_t));
 
@@ -24,10 +25,14 @@ BOOL on_init(HWND dialog, const DialogParam& param) {
     SetDlgItemTextW(dialog, IDC_ELEMENT_ID, id ? id->c_str() : nullptr);
     SetDlgItemTextW(dialog, IDC_ELEMENT_DESC, g_type->description);
     SetDlgItemTextW(dialog, IDC_ELEMENT_FORMAT, g_type->message_format);
-    // Only the message is the user's to change.
+    // Only the message is the user's to change, and what is typed at once replaces it.
     EnableWindow(GetDlgItem(dialog, IDC_ELEMENT_ID), FALSE);
     EnableWindow(GetDlgItem(dialog, IDC_ELEMENT_DESC), FALSE);
-    return TRUE;
+    const HWND format = GetDlgItem(dialog, IDC_ELEMENT_FORMAT);
+    SendMessageW(format, EM_LIMITTEXT, kFormatLimit - 1, 0);
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(format), TRUE);
+    SendMessageW(format, EM_SETSEL, 0, -1);
+    return FALSE;  // the focus is set
 }
 
 INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {

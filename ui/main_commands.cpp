@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <new>
+#include <string>
 
 #include "about_dialog.h"
 #include "camera_types.h"
@@ -32,16 +33,31 @@ class WaitCursor {
 };
 
 // A file that cannot be read (gone, locked, a folder) leaves empty lists, and the user is told.
+// So is a file whose every object lies outside the area filter, which persists from file to
+// file and from run to run: the lists would be empty with no word of why. The user may
+// switch the filter off then and there.
 void show_file_or_tell(HWND window, const std::wstring& path) {
     MainWindow& w = main_window();
+    AppState& state = *w.state;
     bool read;
     {
         WaitCursor wait;
         read = show_speedcam_file(path, w.status_bar);
     }
-    if (!read)
-        MessageBoxW(window, load_string(*w.state, IDS_READ_FAILED, path), L"Error",
+    if (!read) {
+        MessageBoxW(window, load_string(state, IDS_READ_FAILED, path), L"Error",
                     MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (!state.records.empty() || state.records.kept_out() == 0) return;
+    const auto title = load_string_copy(state, IDS_MAIN_TITLE);
+    const int answer = MessageBoxW(
+        window, load_string(state, IDS_FILTER_HIDES_ALL, grouped(state.records.kept_out())),
+        title ? title->c_str() : nullptr, MB_YESNO | MB_ICONQUESTION);
+    if (answer != IDYES) return;
+    state.filter.area = AreaFilter{};
+    WaitCursor wait;
+    show_speedcam_file(path, w.status_bar);
 }
 
 // A file read in the wrong dialect would export nothing: none of its types is in this
@@ -82,9 +98,25 @@ void open_command(HWND window, InputFormat format) {
     if (path) open_speedcam_file(window, format, *path);
 }
 
+// An export that would hold no object is no success: it is refused, with what to do, before
+// a dialog asks where to write it, so that no empty list replaces a good one on the stick.
+bool something_to_export_or_tell(HWND window) {
+    const MainWindow& w = main_window();
+    AppState& state = *w.state;
+    const ExportPlan plan = plan_export(state.records, state.types);
+    if (plan.objects > 0 || plan.result == ExportResult::Failed) return true;
+    const unsigned why = !w.current_path                ? IDS_NOTHING_NO_FILE
+                         : !state.records.empty()       ? IDS_NOTHING_UNCHECKED
+                         : state.records.kept_out() > 0 ? IDS_NOTHING_FILTERED
+                                                        : IDS_NOTHING_NO_OBJECTS;
+    MessageBoxW(window, load_string(state, why), L"Error", MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
 // Without OFN_FILEMUSTEXIST, which a save dialog must not have: with it the user could only
 // overwrite an existing speedcam.csv, never write a new one.
 void save_as(HWND window) {
+    if (!something_to_export_or_tell(window)) return;
     std::wstring file(kPathCapacity, L'\0');
     file.replace(0, 12, L"speedcam.csv");
     OPENFILENAMEW dialog = {};
@@ -101,6 +133,7 @@ void save_as(HWND window) {
 }
 
 void drive_export(HWND window) {
+    if (!something_to_export_or_tell(window)) return;
     const std::optional<std::wstring> path = run_drive_dialog(window, *main_window().state);
     if (path) export_and_report(window, *path);
 }
@@ -151,6 +184,16 @@ void type_item_changed(const NMLISTVIEW& change) {
     show_export_budget(w.status_bar, *w.state);
 }
 
+// Enter in the main window arrives as OK, which the window has no button for; on the type
+// list it opens the editor of the chosen row, as a double click does.
+void enter_pressed(HWND window) {
+    const HWND types = main_window().types.list;
+    if (GetFocus() != types) return;
+    const int row = static_cast<int>(
+        SendMessageW(types, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row >= 0) edit_type(window, row);
+}
+
 void type_list_notify(HWND window, const NMHDR& header) {
     switch (header.code) {
         case NM_DBLCLK: {
@@ -171,6 +214,9 @@ INT_PTR run_command(HWND window, WORD id) {
         case IDCANCEL:
         case IDM_EXIT:
             EndDialog(window, id);
+            return TRUE;
+        case IDOK:
+            enter_pressed(window);
             return TRUE;
         case IDC_ENCODING_UTF16:
         case IDC_ENCODING_UTF8:
@@ -229,10 +275,17 @@ INT_PTR main_window_notify(HWND window, NMHDR& header) {
 
 std::optional<std::wstring> choose_speedcam_file(HWND owner) {
     std::wstring file(kPathCapacity, L'\0');
+    // Files are seldom named speedcam.txt as they come ("SpeedCamOnline.ru_2019-11-05_PRIMO_
+    // Rus.txt"), so every text file is the second choice. Pairs of texts, each ended by a zero.
+    using namespace std::string_literals;
+    const std::wstring filter =
+        L"Speedcam (speedcam.txt)\0speedcam.txt\0"s +
+        load_string_copy(*main_window().state, IDS_OPEN_TXT_FILES).value_or(L"*.txt") +
+        L"\0*.txt\0All files (*.*)\0*.*\0"s;
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = L"Speedcam (speedcam.txt)\0speedcam.txt\0All files (*.*)\0*.*\0";
+    dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = kPathCapacity - 1;

@@ -10,6 +10,7 @@
 #include "dpi.h"
 #include "main_commands.h"
 #include "resource.h"
+#include "show_file.h"
 #include "strings.h"
 #include "win32.h"
 
@@ -53,11 +54,14 @@ struct Anchor {
 };
 // The object side keeps its width; the type side widens; both lists and group boxes grow
 // downward; the status bar follows the bottom edge. The radio buttons stay put.
+// Each control placed is raised above the others, so the last one ends on top. The order
+// leaves each hint right before its list, as the dialog's tab order needs for the hint's
+// access key to reach the list, and the object list first.
 constexpr Anchor kAnchors[] = {
-    {IDC_OBJECT_HINT, true, true, true},   {IDC_OBJECT_LIST, true, true, false},
-    {IDC_OBJECT_GROUP, true, true, false}, {IDC_TYPE_HINT, false, true, true},
-    {IDC_TYPE_GROUP, false, true, false},  {IDC_TYPE_LIST, false, true, false},
-    {IDC_STATUS_BAR, false, false, false},
+    {IDC_STATUS_BAR, false, false, false}, {IDC_TYPE_LIST, false, true, false},
+    {IDC_TYPE_HINT, false, true, true},    {IDC_TYPE_GROUP, false, true, false},
+    {IDC_OBJECT_LIST, true, true, false},  {IDC_OBJECT_HINT, true, true, true},
+    {IDC_OBJECT_GROUP, true, true, false},
 };
 
 void set_menu_texts(HWND window, AppState& state) {
@@ -130,6 +134,7 @@ BOOL on_init(HWND window, AppState& state) {
     w.encoding = TextEncoding::Utf8;
     w.format = InputFormat::Navitel;
     w.current_path.reset();
+    w.file_text = 0;
 
     SetWindowTextW(window, load_string(state, IDS_MAIN_TITLE));
     SetWindowTextW(GetDlgItem(window, IDC_OBJECT_GROUP), load_string(state, IDS_OBJECT_GROUP));
@@ -181,8 +186,10 @@ BOOL on_init(HWND window, AppState& state) {
 void on_size(HWND window) {
     MainWindow& w = g_main;
     anchor_relayout(w.anchor);
-    if (w.status_bar != nullptr && w.state != nullptr)
+    if (w.status_bar != nullptr && w.state != nullptr) {
         status_parts_update(w.status_parts, w.status_bar, *w.state);
+        show_file_part(w.status_bar, *w.state);
+    }
     RECT client = {};
     GetClientRect(window, &client);
     InvalidateRect(window, &client, TRUE);
@@ -204,6 +211,8 @@ void on_destroy(HWND window) {
     w.icon.reset();
     w.font.reset();
     w.status_bar = nullptr;
+    w.status_tip = nullptr;  // destroyed with its owner, this window
+    w.file_text = 0;
     w.anchor.entries.clear();
     w.anchor.parent = nullptr;
     w.state = nullptr;

@@ -32,6 +32,11 @@ struct MainWindow {
     ListControl objects;  // control 1000
     ListControl types;    // control 1001
     HWND status_bar = nullptr;
+    // The first part's entry (0 before any file) and path: the text is made again to fit
+    // whenever the part's width changes.
+    unsigned file_text = 0;
+    std::wstring file_path;
+    HWND status_tip = nullptr;  // the whole path over the first part
     StatusParts status_parts;
     AnchorLayout anchor;
 };

@@ -1,6 +1,7 @@
 #include "show_file.h"
 
 #include <charconv>
+#include <functional>
 #include <cstdint>
 #include <string_view>
 
@@ -85,32 +86,87 @@ void fill_types(ListControl& types, AppState& state) {
     }
 }
 
-void show_status(HWND status_bar, AppState& state, const std::wstring& path, bool read,
-                 InputFormat format, TextEncoding encoding) {
-    sb_set_text(status_bar, 0, load_string(state, read ? IDS_STATUS_FILE : IDS_READ_FAILED, path));
+// A name shared with a menu item or a button, without its access key.
+std::optional<std::wstring> plain_text(AppState& state, unsigned id) {
+    const auto text = load_string_copy(state, id);
+    return text ? std::optional(without_access_key(*text)) : std::nullopt;
+}
 
+void show_type_part(HWND status_bar, AppState& state, InputFormat format, TextEncoding encoding) {
     const std::optional<std::wstring> format_name =
-        format == InputFormat::Navitel ? load_string_copy(state, IDS_FORMAT_NAVITEL)
-        : format == InputFormat::Igo   ? load_string_copy(state, IDS_FORMAT_IGO)
+        format == InputFormat::Navitel ? plain_text(state, IDS_FORMAT_NAVITEL)
+        : format == InputFormat::Igo   ? plain_text(state, IDS_FORMAT_IGO)
                                        : L"???";
     const unsigned encoding_name = encoding == TextEncoding::Utf8   ? IDS_ENCODING_UTF8
                                    : encoding == TextEncoding::Ansi ? IDS_ENCODING_ANSI
                                                                     : IDS_ENCODING_UTF16;
-    // The encoding's name may share the text buffer with the line made from it.
-    sb_set_text(
-        status_bar, 1,
-        load_string(state, IDS_STATUS_TYPE, format_name, load_string(state, encoding_name)));
-    sb_set_text(
-        status_bar, 2,
-        load_string(state, IDS_STATUS_OBJECTS, state.records.size(),
-                    load_string(state, state.filter.area.on() ? IDS_FILTER_ON : IDS_FILTER_OFF)));
-    show_export_budget(status_bar, state);
+    sb_set_text(status_bar, 1,
+                load_string(state, IDS_STATUS_TYPE, format_name, plain_text(state, encoding_name)));
 }
 
-// Megabytes with one decimal and a comma, the limit's own unit.
-std::wstring megabytes(std::uint64_t bytes) {
-    const std::uint64_t tenths = (bytes * 10 + 512 * 1024) / (1024 * 1024);
-    return std::to_wstring(tenths / 10) + L"," + std::to_wstring(tenths % 10);
+// The objects shown, and how many of the file's the area filter hides.
+void show_objects_part(HWND status_bar, AppState& state) {
+    const auto filter =
+        load_string_copy(state, state.filter.area.on() ? IDS_FILTER_ON : IDS_FILTER_OFF);
+    const std::uint64_t hidden = state.records.kept_out();
+    sb_set_text(
+        status_bar, 2,
+        hidden > 0 ? load_string(state, IDS_STATUS_OBJECTS_HIDDEN, grouped(state.records.size()),
+                                 filter, grouped(hidden))
+                   : load_string(state, IDS_STATUS_OBJECTS, grouped(state.records.size()), filter));
+}
+
+// Where the part names the file: entry `text` with the path, shortened to fit.
+void name_file(HWND status_bar, AppState& state, unsigned text, const std::wstring& path) {
+    MainWindow& w = main_window();
+    w.file_text = text;
+    w.file_path = path;
+    show_file_part(status_bar, state);
+}
+
+// The dialog that chose the file has just closed over the window, and the lists are empty
+// now: both are painted before the read holds the window, so that the screen never shows
+// the old file's objects, or the dialog, under the new file's name.
+void paint_now(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ERASENOW | RDW_ALLCHILDREN);
+    GdiFlush();
+}
+
+// The whole path over the status bar's first part, whose text may show it shortened. The
+// version-5 size of the record, which every version of the common controls takes.
+void show_file_tip(HWND status_bar, AppState& state, const RECT& part, const std::wstring& path) {
+    MainWindow& w = main_window();
+    TTTOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = status_bar;
+    tool.rect = part;
+    tool.lpszText = const_cast<wchar_t*>(path.c_str());
+    if (w.status_tip == nullptr) {
+        w.status_tip = CreateWindowExW(
+            WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetParent(status_bar),
+            nullptr, static_cast<HINSTANCE>(state.instance), nullptr);
+        SendMessageW(w.status_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
+    SendMessageW(w.status_tip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(w.status_tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// Megabytes with one decimal and a comma, the limit's own unit; below a tenth of a megabyte,
+// which would read 0,0, kilobytes and bytes.
+std::wstring size_text(AppState& state, std::uint64_t bytes) {
+    const auto with_comma = [](std::uint64_t tenths) {
+        return std::to_wstring(tenths / 10) + L"," + std::to_wstring(tenths % 10);
+    };
+    constexpr std::uint64_t kKb = 1024, kMb = 1024 * 1024;
+    if (bytes * 10 >= kMb) return with_comma((bytes * 10 + kMb / 2) / kMb);
+    if (bytes < kKb) return load_string_copy(state, IDS_SIZE_BYTES, grouped(bytes)).value_or(L"");
+    const std::uint64_t tenths = (bytes * 10 + kKb / 2) / kKb;
+    return load_string_copy(state, IDS_SIZE_KB,
+                            tenths < 100 ? with_comma(tenths) : grouped((bytes + kKb / 2) / kKb))
+        .value_or(L"");
 }
 
 }  // namespace
@@ -127,7 +183,7 @@ std::wstring export_budget_text(AppState& state, const ExportPlan& plan) {
                           ? load_string_copy(state, IDS_BUDGET_OVER, limit, grouped(plan.objects),
                                              grouped(plan.exportable))
                           : load_string_copy(state, IDS_BUDGET, grouped(plan.objects),
-                                             megabytes(plan.bytes), limit);
+                                             size_text(state, plan.bytes), limit);
     return text.value_or(L"");
 }
 
@@ -135,6 +191,71 @@ void show_export_budget(HWND status_bar, AppState& state) {
     const ExportPlan plan = plan_export(state.records, state.types);
     sb_set_text(status_bar, 3, export_budget_text(state, plan).c_str());
     status_parts_fit(main_window().status_parts, status_bar, state);
+    show_file_part(status_bar, state);  // the first part takes what the others leave
+}
+
+std::wstring shorten_path(std::wstring_view path,
+                          const std::function<bool(std::wstring_view)>& fits) {
+    if (fits(path)) return std::wstring(path);
+    const auto is_separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    // The drive: "D:\", or "\\server\share\" of a network path.
+    std::size_t root = 0;
+    if (path.size() >= 3 && path[1] == L':' && is_separator(path[2])) {
+        root = 3;
+    } else if (path.starts_with(L"\\\\")) {
+        root = 2;
+        for (int names = 0; names < 2 && root < path.size(); ++root)
+            if (is_separator(path[root])) ++names;
+    }
+    std::size_t name_at = path.size();
+    while (name_at > root && !is_separator(path[name_at - 1])) --name_at;
+    // Folders are left out from the left, one at a time.
+    const std::wstring drive(path.substr(0, root));
+    for (std::size_t at = root; at < name_at; ++at) {
+        if (!is_separator(path[at])) continue;
+        std::wstring shorter = drive + L"…" + std::wstring(path.substr(at));
+        if (fits(shorter)) return shorter;
+    }
+    // Too narrow even for the name: its middle goes as well, so that its start and its end,
+    // and the words around the path, stay in view.
+    const std::wstring before =
+        name_at > root ? drive + L"…" + path[name_at - 1] : std::wstring(path.substr(0, name_at));
+    const std::wstring_view name = path.substr(name_at);
+    std::wstring shortest = before + std::wstring(name);
+    for (std::size_t keep = name.size(); keep-- > 1;) {
+        const std::size_t front = keep / 2, back = keep - front;
+        shortest = before + std::wstring(name.substr(0, front)) + L"…" +
+                   std::wstring(name.substr(name.size() - back));
+        if (fits(shortest)) break;
+    }
+    return shortest;
+}
+
+void show_file_part(HWND status_bar, AppState& state) {
+    MainWindow& w = main_window();
+    if (status_bar == nullptr || w.file_text == 0) return;
+    RECT part = {};
+    SendMessageW(status_bar, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&part));
+    const HDC dc = GetDC(status_bar);
+    if (dc == nullptr) return;
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(status_bar, WM_GETFONT, 0, 0));
+    const HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    // The part's frame and the margin the bar keeps inside it on either side.
+    const long room =
+        part.right - part.left - 2 * (GetSystemMetrics(SM_CXEDGE) + metrics.tmAveCharWidth);
+    const std::wstring shown = shorten_path(w.file_path, [&](std::wstring_view candidate) {
+        const std::wstring text =
+            load_string_copy(state, w.file_text, std::wstring(candidate)).value_or(L"");
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return size.cx <= room;
+    });
+    SelectObject(dc, old);
+    ReleaseDC(status_bar, dc);
+    sb_set_text(status_bar, 0, load_string(state, w.file_text, shown));
+    show_file_tip(status_bar, state, part, w.file_path);
 }
 
 bool show_speedcam_file(const std::wstring& path, HWND status_bar) {
@@ -144,17 +265,24 @@ bool show_speedcam_file(const std::wstring& path, HWND status_bar) {
     const TextEncoding encoding = w.encoding;
     const InputFormat format = w.format;
 
-    RedrawOff objects_redraw(w.objects.list);
-    RedrawOff types_redraw(w.types.list);
     // The rows point into the record list, so they go before the reader replaces it.
     SendMessageW(w.objects.list, LVM_SETITEMCOUNT, 0, 0);
     list_clear(w.types);
+    name_file(status_bar, state, IDS_STATUS_READING, path);
+    show_type_part(status_bar, state, format, encoding);
+    for (int part : {2, 3}) sb_set_text(status_bar, part, L"");
+    paint_now(GetParent(status_bar));
+
+    RedrawOff objects_redraw(w.objects.list);
+    RedrawOff types_redraw(w.types.list);
     const bool read = read_speedcam_file(state.records, path, encoding, format, state.filter.area);
     if (read) {
         fill_objects(w.objects, state);
         fill_types(w.types, state);
     }
-    show_status(status_bar, state, path, read, format, encoding);
+    name_file(status_bar, state, read ? IDS_STATUS_FILE : IDS_READ_FAILED, path);
+    show_objects_part(status_bar, state);
+    show_export_budget(status_bar, state);
     return read;
 }
 

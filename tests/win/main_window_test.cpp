@@ -6,9 +6,13 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
+#include <span>
+#include <thread>
 #include <vector>
 
 #include "camera_types.h"
@@ -16,9 +20,11 @@
 #include "main_commands.h"
 #include "main_window.h"
 #include "resource.h"
+#include "show_file.h"
 #include "test_support.h"
 #include "win_test_util.h"
 
+using namespace std::string_literals;
 using wintest::window_text;
 
 namespace {
@@ -59,7 +65,7 @@ class MainWindowTest : public testing::Test {
     // `button`. Returns its title, its text and what the edits showed.
     std::wstring with_box(const std::function<void()>& action, int button = IDOK,
                           std::vector<std::pair<int, const wchar_t*>> edits = {},
-                          const std::function<void(HWND)>& act = nullptr) {
+                          const std::function<void(HWND)>& act = nullptr, HWND owner = nullptr) {
         std::wstring seen;
         const auto answer = [&](HWND box) {
             seen = window_text(box) + L": " + window_text(GetDlgItem(box, 0xFFFF));
@@ -71,7 +77,8 @@ class MainWindowTest : public testing::Test {
             if (act) act(box);
             PostMessageW(box, WM_COMMAND, button, 0);
         };
-        wintest::while_running([&] { return wintest::owned_by(window_); }, answer, action);
+        wintest::while_running([&] { return wintest::owned_by(owner ? owner : window_); }, answer,
+                               action);
         return seen;
     }
     std::function<void()> command(WORD id) {
@@ -98,6 +105,21 @@ class MainWindowTest : public testing::Test {
         }
         return out;
     }
+    // The left button on a type row, `x` pixels into it (8: on its check box).
+    void click(int row, int x, UINT down = WM_LBUTTONDOWN) const {
+        RECT r = {LVIR_BOUNDS, 0, 0, 0};
+        SendMessageW(types_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+        for (UINT m : {down, UINT{WM_LBUTTONUP}})
+            SendMessageW(types_, m, MK_LBUTTON, MAKELPARAM(r.left + x, (r.top + r.bottom) / 2));
+    }
+    // Enter on a type row, as the dialog manager passes it on.
+    void enter_on(int row) const {
+        SetFocus(types_);
+        ListView_SetItemState(types_, row, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+        MSG key = {types_, WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+        IsDialogMessageW(window_, &key);
+    }
     CameraType& type_behind(int row) const {
         return *reinterpret_cast<CameraType*>(*list_row_payload(main_window().types, row));
     }
@@ -108,7 +130,9 @@ class MainWindowTest : public testing::Test {
 };
 
 // The template holds placeholders: samples show the program's texts arriving in Cyrillic, no
-// menu item is left without one or grayed or checked, and each control shows its own entry.
+// menu item is left without one or grayed or checked, or without an access key of its own in
+// its menu (the bar shares Alt with the window's controls), and each control shows its own
+// entry. That the keys reach what they name is first_hour_session.sh's, with real keys.
 TEST_F(MainWindowTest, TextsColumnsAndWhatCloseStores) {
     std::copy_n(std::array{150, -1, 100, 77}.begin(), 4, state_.list1_widths);
     open();
@@ -117,19 +141,29 @@ TEST_F(MainWindowTest, TextsColumnsAndWhatCloseStores) {
     LVCOLUMNW column = {LVCF_TEXT, 0, 0, head, 64, 0, 0, 0, 0, 0, 0};
     ListView_GetColumn(types_, 0, &column);
     EXPECT_EQ(window_text(GetDlgItem(window_, IDC_OBJECT_GROUP)) + L"|" + navitel + L"|" + head,
-              L"Содержимое файла Speedcam|Формат Navitel|#");
-    std::wstring left;
-    const std::function<void(HMENU)> walk = [&](HMENU menu) {
-        for (int i = 0; i < GetMenuItemCount(menu); walk(GetSubMenu(menu, i++))) {
+              L"Содержимое файла Speedcam|Формат &Navitel|#");
+    const auto key = [](std::wstring text) {
+        const std::size_t at = text.find(L'&');
+        text = at < text.size() - 1 ? text.substr(at + 1, 1) : L"";
+        return std::wstring(CharUpperW(text.data()));
+    };
+    std::wstring left, controls;
+    for (int id :
+         {IDC_OBJECT_HINT, IDC_TYPE_HINT, IDC_ENCODING_UTF16, IDC_ENCODING_UTF8, IDC_ENCODING_ANSI})
+        controls += key(window_text(GetDlgItem(window_, id)));
+    const std::function<void(HMENU, std::wstring)> walk = [&](HMENU menu, std::wstring keys) {
+        for (int i = 0; i < GetMenuItemCount(menu); walk(GetSubMenu(menu, i++), L"")) {
             wchar_t name[128] = {};
             const bool off = GetMenuState(menu, i, MF_BYPOSITION) & (MF_GRAYED | MF_CHECKED);
-            if (GetMenuStringW(menu, i, name, 128, MF_BYPOSITION) &&
-                (off || std::ranges::none_of(name, [](wchar_t c) { return c >= 0x400; })))
+            if (!GetMenuStringW(menu, i, name, 128, MF_BYPOSITION)) continue;  // a separator
+            if (off || std::ranges::none_of(name, [](wchar_t c) { return c >= 0x400; }) ||
+                key(name).empty() || keys.find(key(name)) != keys.npos)
                 left += name + std::wstring(L"|");
+            keys += key(name);
         }
     };
-    walk(GetMenu(window_));
-    EXPECT_EQ(left, L"");
+    walk(GetMenu(window_), controls);
+    EXPECT_EQ(left + controls, L"ОН68S");
     const std::pair<int, unsigned> entries[] = {
         {IDC_OBJECT_HINT, IDS_OBJECT_HINT},       {IDC_TYPE_HINT, IDS_TYPE_HINT},
         {IDC_ENCODING_UTF16, IDS_ENCODING_UTF16}, {IDC_ENCODING_UTF8, IDS_ENCODING_UTF8},
@@ -256,6 +290,7 @@ TEST_F(MainWindowTest, AnchoringDpiChangeAndPlacementOnTheScreen) {
 // opened or read again.
 TEST_F(MainWindowTest, FilesFillBothListsAndTheStatusBarFitsItsTexts) {
     open();
+    SetWindowPos(window_, nullptr, 0, 0, 1280, 600, SWP_NOMOVE | SWP_NOZORDER);  // whole paths
     const std::wstring missing = dir_.file("missing.txt"), cannot = L"Не удалось прочитать файл ";
     const std::wstring paths[] = {
         test::data_path("navitel_lf.txt"),
@@ -327,15 +362,9 @@ TEST_F(MainWindowTest, AReadThatFailsHalfWayLeavesNoObject) {
 // only the message.
 TEST_F(MainWindowTest, CheckBoxesAndTheElementEditorChangeTheType) {
     open("navitel_lf.txt");
-    const auto click = [&](int row, int x, UINT down) {
-        RECT r = {LVIR_BOUNDS, 0, 0, 0};
-        SendMessageW(types_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
-        for (UINT m : {down, UINT{WM_LBUTTONUP}})
-            SendMessageW(types_, m, MK_LBUTTON, MAKELPARAM(r.left + x, (r.top + r.bottom) / 2));
-    };
     CameraType& type = type_behind(0);
     ASSERT_TRUE(checked(0) && type.export_enabled == 1);
-    click(0, 8, WM_LBUTTONDOWN);  // the box sits at the row's left edge, inside the "#" column
+    click(0, 8);  // the box sits at the row's left edge, inside the "#" column
     EXPECT_FALSE(checked(0) || type.export_enabled);
     SetFocus(types_);
     for (int i = 0; i < 6; ++i)
@@ -348,46 +377,92 @@ TEST_F(MainWindowTest, CheckBoxesAndTheElementEditorChangeTheType) {
     EXPECT_FALSE(checked(0)) << "reading again shows what the types hold";
     EXPECT_EQ(&type_behind(0), &type);
 
-    // Row 1's editor shows ID and description, which cannot be changed, and the format.
-    const auto edit = [&](const wchar_t* text, int button) {
+    // Row 1's editor, opened by a double click or by Enter on the row as the dialog manager
+    // passes it on, shows ID and description, which cannot be changed, and the format. Keys
+    // typed at once go to the format and replace it: it has the focus, its text selected; it
+    // takes no more than the 126 characters that are kept.
+    std::size_t typed = 0;  // what the field holds after the keys
+    const auto edit = [&](const std::wstring& keys, int button, bool enter = false) {
+        const auto open_editor = [&] { enter ? enter_on(1) : click(1, 40, WM_LBUTTONDBLCLK); };
+        const auto press_keys = [&](HWND) {
+            for (wchar_t c : keys) SendMessageW(GetFocus(), WM_CHAR, c, 1);
+            typed = window_text(GetFocus()).size();
+        };
         return with_box(
-            [&] { click(1, 40, WM_LBUTTONDBLCLK); }, button,
-            {{IDC_ELEMENT_ID, nullptr}, {IDC_ELEMENT_DESC, nullptr}, {IDC_ELEMENT_FORMAT, text}});
+            open_editor, button,
+            {{IDC_ELEMENT_ID, nullptr}, {IDC_ELEMENT_DESC, nullptr}, {IDC_ELEMENT_FORMAT, nullptr}},
+            press_keys);
     };
     EXPECT_EQ(edit(L"Внимание %SPEED%", IDOK),
               L"Редактор элемента: |2-|Светофор-|Светофор %SPEED%");
     EXPECT_EQ(table(types_)[1], L"-|2|1|Светофор|Внимание %SPEED%");
-    edit(L"другое", IDCANCEL);
+    edit(L"другое", IDCANCEL, true);
     EXPECT_STREQ(type_behind(1).message_format, L"Внимание %SPEED%");
-    edit(std::wstring(200, L'ж').c_str(), IDOK);
+    EXPECT_EQ(edit(std::wstring(130, L'ж'), IDOK, true),
+              L"Редактор элемента: |2-|Светофор-|Внимание %SPEED%");
+    EXPECT_EQ(typed, 126u) << "the field took no more than is kept";
     EXPECT_EQ(std::wstring(type_behind(1).message_format), std::wstring(126, L'ж'));
 }
 
-// The filter dialog stores what was typed and reads the file again; a rectangle drawn on the
-// map is the same filter as typing its corners.
+// The filter dialog stores what was typed, with a decimal comma or point, and reads the file
+// again; a field that is no number is named and nothing is stored. The status bar says how
+// many objects the filter hides; a file it hides whole is told, with the offer to switch it
+// off. A rectangle drawn on the map is the same filter as typing its corners.
 TEST_F(MainWindowTest, FilterDialogAndMapRectangleSetTheSameArea) {
     open("navitel_lf.txt");
+    // What the dialog showed; or, when its button brought a message, that message.
     const auto filter = [&](std::array<const wchar_t*, 4> typed, int button = IDOK) {
-        return with_box(command(IDM_FILTER), button,
-                        {{IDC_FILTER_WEST, typed[0]},
-                         {IDC_FILTER_NORTH, typed[1]},
-                         {IDC_FILTER_EAST, typed[2]},
-                         {IDC_FILTER_SOUTH, typed[3]}});
+        std::wstring told;
+        const auto press = [&](HWND d) {
+            told = with_box([&] { SendMessageW(d, WM_COMMAND, button, 0); }, IDOK, {}, nullptr, d);
+        };
+        const std::wstring shown = with_box(command(IDM_FILTER), IDCANCEL,
+                                            {{IDC_FILTER_WEST, typed[0]},
+                                             {IDC_FILTER_NORTH, typed[1]},
+                                             {IDC_FILTER_EAST, typed[2]},
+                                             {IDC_FILTER_SOUTH, typed[3]}},
+                                            press);
+        return told.empty() ? shown : told;
     };
     const AreaFilter& area = state_.filter.area;
     const auto corners = [&] { return std::array{area.west, area.north, area.east, area.south}; };
-    EXPECT_EQ(filter({L"37.3", L"55.9", L"37.9", L"55,5"}),
+    EXPECT_EQ(filter({L"37,3", L" 55.9", L"37,9 ", L"+55,5"}),
               L"Настройка фильтра: |0.000000|0.000000|0.000000|0.000000");
-    EXPECT_EQ(corners(), (std::array{37.3, 55.9, 37.9, 55.0}));
-    EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "St Petersburg is outside";
+    EXPECT_EQ(corners(), (std::array{37.3, 55.9, 37.9, 55.5}));
+    EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл, скрыто 1)") << "St Petersburg is outside";
+    for (const auto& [field, typed, name] :
+         {std::tuple{1, L"55..9", L"Y северо-западного угла (север)"},
+          {2, L"1e5", L"X юго-восточного угла (восток)"}}) {
+        std::array<const wchar_t*, 4> fields = {L"1", L"1", L"1", L"1"};
+        fields[field] = typed;
+        const std::wstring told = filter(fields);
+        EXPECT_NE(told.find(L": В поле "s + name + L" указано не число: \"" + typed + L"\"."),
+                  told.npos)
+            << testing::PrintToString(told);
+    }
+    EXPECT_EQ(corners(), (std::array{37.3, 55.9, 37.9, 55.5})) << "nothing stored";
     filter({L"0", L"0", L"0", L"0"}, IDCANCEL);
-    EXPECT_EQ(filter({L"37.3", L"55.9", L"0", L"55.5"}),
-              L"Настройка фильтра: |37.300000|55.900000|37.900000|55.000000")
+    EXPECT_EQ(filter({L"", L"55.9", L"37.9", L"55.5"}),
+              L"Настройка фильтра: |37.300000|55.900000|37.900000|55.500000")
         << "what was stored, unchanged by Cancel";
-    EXPECT_EQ(status(2), L"Объектов: 5 (Фильтр: Откл)");
+    EXPECT_EQ(status(2), L"Объектов: 5 (Фильтр: Откл)") << "an empty field is 0";
+
+    // A filter left from Moscow over a file of England: No keeps it, Yes switches it off.
+    state_.filter.area = {37.3, 55.9, 37.9, 55.5};
+    const std::wstring uk = write("uk.txt", "1,-0.1,51.5,1,30,1,0\n2,-1.9,52.5,2,40,1,0\n"),
+                       asked =
+                           L"Orvane: Все объекты файла (2) лежат вне района, заданного "
+                           L"фильтром, поэтому список пуст.\r\nОтключить фильтр и показать их?";
+    EXPECT_EQ(with_box([&] { read(InputFormat::Navitel, uk); }, IDNO), asked);
+    EXPECT_EQ(status(2), L"Объектов: 0 (Фильтр: Вкл, скрыто 2)");
+    EXPECT_EQ(with_box(command(IDC_ENCODING_UTF8), IDYES), asked);
+    EXPECT_EQ(status(2), L"Объектов: 2 (Фильтр: Откл)");
+    read(InputFormat::Navitel, test::data_path("navitel_lf.txt"));
 
     // Drawn with the left button from the middle of the map, which is fitted to all five, to
-    // its bottom-right corner: Moscow, not St Petersburg at the top left.
+    // its bottom-right corner: Moscow, not St Petersburg at the top left. The line below the
+    // map says what the rectangle holds and would export.
+    std::wstring said;
     const auto draw = [&](HWND d) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(d, IDC_MAP_RESET))) << "no filter to reset";
         RECT r;
@@ -397,14 +472,16 @@ TEST_F(MainWindowTest, FilterDialogAndMapRectangleSetTheSameArea) {
         SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right / 2, line / 2));
         SendMessageW(d, WM_MOUSEMOVE, MK_LBUTTON, to);
         SendMessageW(d, WM_LBUTTONUP, 0, to);
+        said = window_text(GetDlgItem(d, IDC_MAP_STATUS));
     };
     with_box(command(IDM_MAP), IDOK, {}, draw);
-    EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "read again with the drawn area";
+    EXPECT_TRUE(said.ends_with(L" · В прямоугольнике: 4. К экспорту: 3 · 259 Б из 6 МБ")) << said;
+    EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл, скрыто 1)") << "read with the drawn area";
     // The filter dialog shows the stored corners; typed in again they are the same filter.
     const auto drawn = corners();
     filter({nullptr, nullptr, nullptr, nullptr});
     EXPECT_EQ(corners(), drawn);
-    EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл)") << "so the drawn area was the one stored";
+    EXPECT_EQ(status(2), L"Объектов: 4 (Фильтр: Вкл, скрыто 1)") << "the drawn area was stored";
     // "Сбросить фильтр" switches the filter off and reads all again. That Cancel changes
     // nothing is map_session.sh's, with real input.
     with_box(command(IDM_MAP), IDC_MAP_RESET, {},
@@ -476,6 +553,149 @@ TEST_F(MainWindowTest, ExportReportsACappedFile) {
     read(InputFormat::Navitel, write("big.txt", big));
     const std::wstring capped = with_box([&] { export_and_report(window_, dir_.file("out.csv")); });
     EXPECT_TRUE(capped.starts_with(L"OK: Экспорт завершен, но")) << testing::PrintToString(capped);
+}
+
+// Nothing to export is said before a dialog asks where to write it, in each way it comes
+// about (the first line of the message says which), so nothing is written. The open dialog
+// offers every text file after speedcam.txt.
+TEST_F(MainWindowTest, NothingToExportIsToldBeforeAnyDialog) {
+    open();
+    const auto nothing = [&](const wchar_t* why) {
+        for (WORD id : {IDM_SAVE_AS, IDM_PREPARE_DRIVE}) {
+            const std::wstring told = with_box(command(id), IDCANCEL);
+            EXPECT_EQ(told.substr(0, told.find(L'\r')), L"Error: Экспортировать нечего: "s + why);
+        }
+    };
+    nothing(L"файл speedcam не открыт.");
+    read(InputFormat::Navitel, write("empty.txt", ""));
+    nothing(L"в открытом файле нет объектов.");
+    read(InputFormat::Navitel, test::data_path("navitel_lf.txt"));
+    for (CameraType& type : state_.types) type.export_enabled = 0;
+    nothing(L"ни один тип объектов файла не отмечен для экспорта.");
+    state_.filter.area = {1, 2, 2, 1};
+    with_box(command(IDC_ENCODING_UTF8), IDNO);
+    nothing(L"фильтр скрыл все объекты файла.");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 2)
+        << "Config.txt and empty.txt only";
+
+    std::wstring filters;
+    with_box(command(IDM_OPEN_NAVITEL), IDCANCEL, {}, [&](HWND open) {
+        wchar_t text[64];
+        for (int i = 0; SendDlgItemMessageW(open, cmb1, CB_GETLBTEXT, i, (LPARAM)text) > 0; ++i)
+            filters += text + L"|"s;
+    });
+    EXPECT_EQ(filters, L"Speedcam (speedcam.txt)|Текстовые файлы (*.txt)|All files (*.*)|");
+}
+
+// The count parts as the user reads them, after each thing that changes them: a read, a tick,
+// a message edited, a filter; digits in groups of three, sizes below a tenth of a megabyte
+// in kilobytes or bytes, megabytes rounded. The map's line is the filter test's.
+TEST_F(MainWindowTest, StatusBarReadsAsTheUserReadsIt) {
+    open("navitel_lf.txt");
+    EXPECT_EQ(status(2, 3), L"Объектов: 5 (Фильтр: Откл)|К экспорту: 4 · 322 Б из 6 МБ");
+    click(0, 8);
+    EXPECT_EQ(status(3), L"К экспорту: 4 · 232 Б из 6 МБ") << "type 1 unticked";
+    wcscpy(type_behind(2).message_format, L"Средняя скорость, не больше %SPEED% км/ч");
+    with_box([&] { enter_on(2); });
+    EXPECT_EQ(status(3), L"К экспорту: 4 · 252 Б из 6 МБ") << "a longer message";
+    state_.filter.area = {30, 60, 31, 59};
+    SendMessageW(window_, WM_COMMAND, IDC_ENCODING_UTF8, 0);
+    EXPECT_EQ(status(2, 3), L"Объектов: 1 (Фильтр: Вкл, скрыто 4)|К экспорту: 1 · 160 Б из 6 МБ");
+    state_.filter.area = {};
+
+    // Files of 300, 550 and 123,456 objects of type 1, whose second table entry is still
+    // exported: 6,267 bytes, 11,517, and 2,579,013 (2.46 MB, which a cut would show as 2,4).
+    const auto objects = [&](int n) {
+        std::string text;
+        for (int i = 0; i < n; ++i)
+            text += std::to_string(i) + ",37." + std::to_string(i % 1000) + ",55.5555,1,60,1,90\n";
+        return write("many.txt", text);
+    };
+    read(InputFormat::Navitel, objects(550));
+    EXPECT_EQ(status(2, 3), L"Объектов: 550 (Фильтр: Откл)|К экспорту: 550 · 11 КБ из 6 МБ");
+    read(InputFormat::Navitel, objects(300));
+    EXPECT_EQ(status(3), L"К экспорту: 300 · 6,1 КБ из 6 МБ");
+    read(InputFormat::Navitel, objects(123456));
+    EXPECT_EQ(status(2, 3), L"Объектов: 123 456 (Фильтр: Откл)|К экспорту: 123 456 · 2,5 из 6 МБ");
+}
+
+// The first part keeps the drive and the file's name, and leaves out the folders between as
+// the part needs, then the middle of the name; the whole path is its tooltip. So for a file
+// that cannot be read.
+TEST_F(MainWindowTest, TheFileNameIsShortenedInTheMiddleAndWholeInItsTip) {
+    const std::wstring cameras = L"D:\\Камеры\\2019\\Россия\\SpeedCam.txt";
+    for (const auto& [path, room, shown] :
+         {std::tuple{cameras, 25u, L"D:\\…\\Россия\\SpeedCam.txt"},
+          {cameras, 12u, L"D:\\…\\Spe…txt"},
+          {L"D:\\SpeedCam.txt", 8u, L"D:\\Sp…xt"},
+          {L"\\\\nas\\обмен\\камеры\\2019\\a.txt", 24u, L"\\\\nas\\обмен\\…\\2019\\a.txt"},
+          {L"камеры/2019/a.txt", 12u, L"…/2019/a.txt"}})
+        EXPECT_EQ(shorten_path(path, [&](std::wstring_view t) { return t.size() <= room; }), shown);
+
+    open();
+    const std::wstring folder = dir_.file("Камеры для Nissan Connect, скачанные в 2019 году"),
+                       name = L"SpeedCamOnline.ru_2019-11-05_PRIMO_Rus.txt",
+                       path = folder + L"\\" + name, drive = path.substr(0, 3);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    test::write_bytes(path, test::read_bytes(test::data_path("navitel_lf.txt")));
+    wchar_t tip[1024] = {};
+    TTTOOLINFOW tool = {
+        TTTOOLINFOW_V2_SIZE, 0, GetDlgItem(window_, IDC_STATUS_BAR), 0, {}, {}, tip, 0, nullptr};
+    read(InputFormat::Navitel, path);
+    SendMessageW(main_window().status_tip, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_TRUE(status(0).starts_with(L"Файл: " + drive + L"…\\Speed") &&
+                status(0).ends_with(L"Rus.txt загружен"))
+        << testing::PrintToString(status(0));
+    EXPECT_EQ(tip, path);
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(with_box(command(IDC_ENCODING_UTF8)), L"Error: Не удалось прочитать файл " + path);
+    EXPECT_TRUE(status(0).starts_with(L"Не удалось прочитать файл " + drive + L"…\\"));
+}
+
+// The dialog that chose a file has closed over the window, and the file takes long to read:
+// while it is read, the window shows neither the dialog nor the old file's objects. The file
+// is a pipe that this test fills only once it has looked at the screen.
+TEST_F(MainWindowTest, TheWindowIsRepaintedBeforeALongRead) {
+    open("navitel_lf.txt");
+    ShowWindow(window_, SW_SHOW);
+    UpdateWindow(window_);
+    RECT list = {}, header = {};
+    GetWindowRect(objects_, &list);
+    GetWindowRect(ListView_GetHeader(objects_), &header);
+    list = {list.left + 4, header.bottom + 2, list.right - 24, list.bottom - 24};
+    const HWND cover = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
+                                       list.left, list.top, list.right - list.left,
+                                       list.bottom - list.top, window_, nullptr, nullptr, nullptr);
+    UpdateWindow(cover);
+    DestroyWindow(cover);
+    const std::wstring pipe = L"\\\\.\\pipe\\orvane-slow-" + std::to_wstring(GetCurrentProcessId());
+    const HANDLE server = CreateNamedPipeW(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE, 1,
+                                           4096, 4096, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    const int w = list.right - list.left, h = list.bottom - list.top;
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    std::uint32_t* pixels = nullptr;
+    const HDC screen = GetDC(nullptr), copy = CreateCompatibleDC(screen);
+    SelectObject(copy, CreateDIBSection(screen, &info, DIB_RGB_COLORS,
+                                        reinterpret_cast<void**>(&pixels), nullptr, 0));
+    std::thread file([&] {
+        ConnectNamedPipe(server, nullptr);  // the window opens the file once it has painted
+        BitBlt(copy, 0, 0, w, h, screen, list.left, list.top, SRCCOPY);
+        DWORD written = 0;
+        WriteFile(server, "1,37.1,55.1,1,60,1,90\n", 22, &written, nullptr);
+        FlushFileBuffers(server);  // until the window has read it all
+        CloseHandle(server);       // the end of the file
+    });
+    EXPECT_EQ(with_box([&] { read(InputFormat::Navitel, pipe); }), L"");
+    // Had the window not opened the pipe, this would end the wait for it.
+    CloseHandle(CreateFileW(pipe.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    file.join();
+    EXPECT_EQ(
+        std::ranges::count_if(std::span(pixels, w * h), [](auto p) { return (p & 255) < 128; }), 0)
+        << "dark pixels of the dialog or the old rows in the object list";
+    DeleteObject(SelectObject(copy, GetStockObject(BLACK_BRUSH))), DeleteDC(copy);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(table(objects_), Rows{L"37.1, 55.1|1|60|"}) << "and then the file";
 }
 
 }  // namespace

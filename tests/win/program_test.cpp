@@ -18,6 +18,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 class ProgramTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -133,14 +135,15 @@ TEST(StringTable, ExactUnitsAndNestedAndMissingEntries) {
     EXPECT_EQ(wintest::text_of(state, IDS_TERMS_AGREEMENT),
               L"Нажимая кнопку \"Принимаю\" Вы соглашаетесь с вышеописанными условиями.");
     EXPECT_TRUE(wintest::text_of(state, IDS_ELEMENT_HINT).ends_with(L" аргументе %SPEED%"));
-    EXPECT_EQ(std::wstring(load_string(state, IDS_STATUS_OBJECTS, 4294967295u,
+    EXPECT_EQ(std::wstring(load_string(state, IDS_STATUS_OBJECTS, L"4 294 967 295",
                                        load_string(state, IDS_FILTER_ON))),
-              L"Объектов: 4294967295 (Фильтр: Вкл)");
+              L"Объектов: 4 294 967 295 (Фильтр: Вкл)");
     EXPECT_EQ(std::wstring(
-                  load_string(state, IDS_STATUS_TYPE, load_string(state, IDS_FORMAT_IGO), L"ANSI")),
-              L"Тип: Формат IGO (ANSI)");
+                  load_string(state, IDS_STATUS_TYPE, load_string(state, IDS_MAIN_TITLE), L"ANSI")),
+              L"Тип: Orvane (ANSI)");
     EXPECT_EQ(load_string_copy(state, IDS_CANCEL), std::optional<std::wstring>(L"Отмена"));
-    EXPECT_EQ(state.string_buffer, L"Тип: Формат IGO (ANSI)") << "a copy leaves the buffer";
+    EXPECT_EQ(state.string_buffer, L"Тип: Orvane (ANSI)") << "a copy leaves the buffer";
+    EXPECT_EQ(without_access_key(load_string(state, IDS_FORMAT_IGO) + L" &&&C"s), L"Формат IGO &C");
     EXPECT_EQ(load_string(state, 4242), nullptr);
     EXPECT_TRUE(state.string_buffer.empty());
     EXPECT_EQ(format_string(L"[%s]", load_string_copy(state, 4242)), L"[(null)]");
