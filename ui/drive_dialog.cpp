@@ -1,6 +1,7 @@
 #include "drive_dialog.h"
 
 #include <commctrl.h>
+#include <dbt.h>
 
 #include <cstdint>
 #include <utility>
@@ -89,6 +90,39 @@ void add_drive(const DriveQueries& queries, wchar_t letter) {
     }
 }
 
+int chosen_row() {
+    return static_cast<int>(SendMessageW(g_drives.list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                         LVNI_FOCUSED | LVNI_SELECTED));
+}
+
+// OK takes the chosen row; without one it is greyed, as it would do nothing.
+void enable_ok(HWND dialog) {
+    EnableWindow(GetDlgItem(dialog, IDOK), chosen_row() >= 0);
+}
+
+// Lists the drives there are now, keeping the one chosen when it is still there. When none
+// will do, a line says so and what to do; the list follows the drives that come and go.
+void scan_drives(HWND dialog) {
+    const std::optional<LPARAM> chosen = list_row_payload(g_drives, chosen_row());
+    list_clear(g_drives);
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) add_drive(*g_param->queries, letter);
+    bool suitable = false;
+    const int rows = static_cast<int>(SendMessageW(g_drives.list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        const LPARAM letter = list_row_payload(g_drives, row).value_or(kUnsuitable);
+        suitable = suitable || letter != kUnsuitable;
+        if (chosen && *chosen == letter && letter != kUnsuitable) {
+            const UINT on = LVIS_SELECTED | LVIS_FOCUSED;
+            ListView_SetItemState(g_drives.list, row, on, on);
+        }
+    }
+    const HWND none = GetDlgItem(dialog, IDC_DRIVE_NONE);
+    SetWindowTextW(
+        none, load_string(*g_param->state, rows == 0 ? IDS_DRIVE_NONE : IDS_DRIVE_NONE_SUITABLE));
+    ShowWindow(none, suitable ? SW_HIDE : SW_SHOW);
+    enable_ok(dialog);
+}
+
 BOOL on_init(HWND dialog, DriveDialogParam& param) {
     g_param = &param;
     AppState& state = *param.state;
@@ -109,8 +143,10 @@ BOOL on_init(HWND dialog, DriveDialogParam& param) {
     for (int i = 0; i < 4; ++i)
         lv_insert_column(g_drives.list, i + 1, load_string(state, headers[i]), scale_to(100, dpi));
 
-    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) add_drive(*param.queries, letter);
-    return TRUE;
+    scan_drives(dialog);
+    // Arrows choose a drive at once; OK waits until one is chosen.
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(g_drives.list), TRUE);
+    return FALSE;  // the focus is set
 }
 
 void warn(HWND dialog, unsigned id) {
@@ -127,8 +163,7 @@ bool ensure_folder(const std::optional<std::wstring>& path) {
 }
 
 void on_ok(HWND dialog) {
-    const int row = static_cast<int>(SendMessageW(
-        g_drives.list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED | LVNI_SELECTED));
+    const int row = chosen_row();
     if (row < 0) return;
     const wchar_t letter = LOWORD(list_row_payload(g_drives, row).value_or(0));
     // A row without a letter (its data could not be made) is no drive to write to either.
@@ -158,8 +193,15 @@ INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
             if (header->idFrom == IDC_DRIVE_LIST && header->code == NM_CUSTOMDRAW)
                 return list_custom_draw(g_drives, dialog,
                                         *reinterpret_cast<NMLVCUSTOMDRAW*>(lparam));
+            if (header->idFrom == IDC_DRIVE_LIST && header->code == LVN_ITEMCHANGED)
+                enable_ok(dialog);
             return FALSE;
         }
+        case WM_DEVICECHANGE:
+            // A stick put in or pulled out; other changes leave the drive letters as they are.
+            if (wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE)
+                scan_drives(dialog);
+            return TRUE;
         case WM_COMMAND:
             if (LOWORD(wparam) == IDOK) {
                 on_ok(dialog);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <dbt.h>
 
 #include <filesystem>
 #include <functional>
@@ -15,6 +16,7 @@
 #include <tuple>
 #include <vector>
 
+#include "camera_types.h"
 #include "codepage.h"
 #include "drive_dialog.h"
 #include "list_control.h"
@@ -194,14 +196,62 @@ TEST_F(RealVolumes, ExportLandsInTheImageAndAFullStickKeepsItsList) {
     const HWND window = create_main_window(state_);
     ASSERT_NE(window, nullptr);
     open_speedcam_file(window, InputFormat::Navitel, test::data_path("navitel_lf.txt"));
-    for (const auto& [root, shown] : {std::pair{L"E:\\", L""}, {L"J:\\", L"! "}}) {
-        const auto command = [&] {
-            return SendMessageW(window, WM_COMMAND, IDM_PREPARE_DRIVE, 0), std::nullopt;
-        };
+    const auto command = [&] {
+        return SendMessageW(window, WM_COMMAND, IDM_PREPARE_DRIVE, 0), std::nullopt;
+    };
+    for (const auto& [root, shown] : {std::pair{L"E:\\", L""}, {L"J:\\", L"! "}})
         EXPECT_EQ(run(command, choose(root), window),
                   shown + box(*shown ? IDS_EXPORT_FAILED : IDS_EXPORT_DONE));
-    }
+    // With every type cleared there is nothing to export: the user is told before the drive
+    // dialog opens, and the list on E: stays as it is, not replaced by an empty one.
+    for (CameraType& type : state_.types) type.export_enabled = 0;
+    std::wstring shown;
+    const auto read_and_cancel = [&](HWND opened) {
+        shown =
+            wintest::window_text(opened) + L": " + wintest::window_text(GetDlgItem(opened, 0xFFFF));
+        PostMessageW(opened, WM_COMMAND, IDCANCEL, 0);
+    };
+    wintest::while_running([&] { return wintest::owned_by(window); }, read_and_cancel, command);
+    EXPECT_EQ(shown + L"\n", L"Error: " + box(IDS_NOTHING_UNCHECKED));
+    EXPECT_EQ(test::read_bytes(L"E:\\myPOIs\\myPOIWarnings\\speedcam.csv"),
+              test::read_bytes(test::data_path("navitel.csv", "expected")));
     DestroyWindow(window);
+}
+
+// Without a drive that will do, a line says so and what to do, and OK waits for a drive to be
+// chosen; the list follows sticks put in and pulled out, keeping the one chosen.
+TEST(DriveDialog, SaysWhenNoDriveWillDoAndFollowsTheDrives) {
+    static int sticks = 0;  // E: an NTFS stick from 1 on, F: a FAT32 one from 2 on
+    const DriveQueries queries{
+        [](LPCWSTR r) -> UINT {
+            return r[0] > L'D' && r[0] - L'D' <= sticks ? DRIVE_REMOVABLE : 1;
+        },
+        [](LPCWSTR r, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR fs, DWORD) -> BOOL {
+            return lstrcpyW(fs, r[0] == 'E' ? L"NTFS" : L"FAT32") != nullptr;
+        },
+        [](LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER) -> BOOL { return FALSE; }};
+    AppState state = wintest::make_state(L"");
+    std::wstring shown;
+    const auto check = [&](HWND dialog) {
+        const HWND line = GetDlgItem(dialog, IDC_DRIVE_NONE),
+                   list = GetDlgItem(dialog, IDC_DRIVE_LIST);
+        for (const int now : {0, 1, 2, 2, 0}) {
+            const WPARAM change = now >= sticks ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE;
+            sticks = now;
+            SendMessageW(dialog, WM_DEVICECHANGE, change, 0);
+            shown += IsWindowVisible(line) ? wintest::window_text(line) : L"-";
+            for (int row = 0; row < ListView_GetItemCount(list); ++row)
+                shown += L"|" + cell(list, row, 1) +
+                         (ListView_GetItemState(list, row, LVIS_SELECTED) ? L"*" : L"");
+            shown += IsWindowEnabled(GetDlgItem(dialog, IDOK)) ? L"|OK\n" : L"\n";
+            ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+        }
+    };
+    EXPECT_EQ(run([&] { return run_drive_dialog(nullptr, state, queries); }, check), L"open");
+    const std::wstring none = wintest::text_of(state, IDS_DRIVE_NONE);
+    EXPECT_EQ(shown, none + L"\n" + wintest::text_of(state, IDS_DRIVE_NONE_SUITABLE) +
+                         L"|E:\\\n-|E:\\|F:\\\n-|E:\\|F:\\*|OK\n" + none + L"\n");
 }
 
 // Wine reports only FAT, FAT32 and NTFS, so these two names come through DriveQueries: the
