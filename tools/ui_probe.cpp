@@ -3,7 +3,8 @@
 // the X server (xdotool).
 //   ui_probe.exe rect TITLE ID      screen rectangle of control ID ("left top right bottom")
 //   ui_probe.exe box TITLE          screen point of the first type row's check box
-//   ui_probe.exe text TITLE ID      the control's text (ID 0: the window's title), as UTF-8
+//   ui_probe.exe text TITLE ID      the control's text, also as typed (ID 0: the window's title),
+//                                   as UTF-8
 //   ui_probe.exe rows TITLE ID      the number of rows of list ID
 //   ui_probe.exe checked TITLE ID   1 for each ticked row of list ID, 0 for the others
 #include <windows.h>
@@ -50,8 +51,10 @@ int wmain(int argc, wchar_t** argv) {
         GetWindowRect(GetWindow(list, GW_CHILD), &header);
         std::printf("%ld %ld\n", r.left + 10, header.bottom + 8);
     } else if (what == L"text") {
+        // The system carries this message's text across processes; GetWindowText would give
+        // only the text the control was created or set with, not what the user typed.
         wchar_t text[2048] = {};
-        GetWindowTextW(control, text, 2048);
+        SendMessageW(control, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text));
         print_utf8(text);
     } else if (what == L"rows") {
         std::printf("%d\n", static_cast<int>(SendMessageW(control, LVM_GETITEMCOUNT, 0, 0)));
