@@ -72,7 +72,7 @@ for dpi in $ORVANE_DPI_SHOT; do
     # Файл > Экспорт для Nissan Connect > Подготовить съемный диск..., the second row chosen.
     keys "$main" F10 Down Down Right Down Return
     dialog=$(wait_window 'Подготовка съемного диска')
-    keys "$dialog" Tab Tab Down Down
+    keys "$dialog" Down Down  # the list has the focus
     shoot "$dialog" "$out/drive-$dpi.png"
     keys "$dialog" Escape
     keys "$main" Escape

@@ -238,7 +238,10 @@ void on_dpi_changed(HWND window, int dpi, const RECT& suggested) {
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     // Also when the size stayed: the controls' places and the parts' widths are new.
     anchor_relayout(w.anchor);
-    if (w.status_bar != nullptr) status_parts_fit(w.status_parts, w.status_bar, *w.state);
+    if (w.status_bar != nullptr) {
+        status_parts_fit(w.status_parts, w.status_bar, *w.state);
+        show_file_part(w.status_bar, *w.state);
+    }
     InvalidateRect(window, nullptr, TRUE);
 }
 

@@ -349,7 +349,7 @@ TEST_F(MainWindowTest, AReadThatFailsHalfWayLeavesNoObject) {
     EXPECT_EQ(with_box([&] { read(InputFormat::Navitel, failing.path()); }),
               L"Error: Не удалось прочитать файл " + failing.path());
     EXPECT_EQ((std::pair{table(objects_), table(types_)}), (std::pair{Rows{}, Rows{}}));
-    EXPECT_EQ(status(2, 3), L"Объектов: 0 (Фильтр: Откл)|К экспорту: 0 · 0,0 из 6 МБ");
+    EXPECT_EQ(status(2, 3), L"Объектов: 0 (Фильтр: Откл)|К экспорту: 0 · 77 Б из 6 МБ");
     EXPECT_EQ(with_box([&] { export_and_report(window_, dir_.file("out.csv")); }),
               L"OK: Экспорт успешно завершен.");
     const std::string banner = test::read_bytes(test::data_path("navitel.csv", "expected"));
