@@ -20,7 +20,7 @@ cp "$root/tests/data/golden_config.txt" "$run/Config.txt"
 source "$root/tools/xdo.sh"
 build_probe "$run/ui_probe.exe"
 winpath() { echo "Z:$1" | tr / '\\'; }
-cameras=$(camera_drive "$run" "$root/tests/data/navitel_lf.txt")
+camera_drive "$run" "$root/tests/data/navitel_lf.txt" >/dev/null
 # Told and closed: the message box of this title must say exactly this.
 told() {
     local box text
@@ -35,8 +35,8 @@ gone() {  # a window of this title does not come up
     ! xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1
 }
 
-wine "$run/Orvane.exe" >/dev/null 2>&1 &
-pid=$!
+start_orvane "$run"
+pid=$ORVANE_PID
 keys "$(wait_window 'Условия использования')" Return
 main=$(wait_window 'Orvane')
 
@@ -50,8 +50,7 @@ gone 'Сохранить как'
 keys "$main" alt+Cyrillic_ef Cyrillic_o n
 open=$(wait_window 'Открыть')
 sleep 0.3
-# Cyrillic keys are mapped one by one as they are typed; slowly, none is lost.
-xdotool type --delay 80 "${cameras}navitel_lf.txt"
+xdotool type --delay 20 navitel_lf.txt  # the dialog opens in D:\Камеры\
 keys "$open" Return
 wait_rows 1000 5
 

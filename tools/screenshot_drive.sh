@@ -30,14 +30,14 @@ rm -rf "$run" && mkdir -p "$run"
 cp "$build/app/Orvane.exe" "$root/resources/Config.txt" "$run/"
 
 # The example, so that there is something to export: without it the dialog does not open.
-cameras=$(camera_drive "$run" "$root/examples/speedcam.txt")
+camera_drive "$run" "$root/examples/speedcam.txt" >/dev/null
 build_probe "$run/ui_probe.exe"
 
-wine "$run/Orvane.exe" >/dev/null 2>&1 &
-pid=$!
+start_orvane "$run"
+pid=$ORVANE_PID
 keys "$(wait_window 'Условия использования')" Return
 main=$(wait_window 'Orvane')
-open_navitel "$main" "${cameras}speedcam.txt"
+open_navitel "$main" speedcam.txt
 wait_rows 1000 14
 # Файл > Экспорт для Nissan Connect > Подготовить съемный диск...
 keys "$main" F10 Down Down Right Down Return
