@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, on Debian 12, when it is missing. Installing needs
-# root; the first run on a fresh machine downloads about 1 GB and takes several minutes, so
+# root; the first run on a fresh machine downloads about 430 MB and takes minutes, so
 # it says what it is doing as it goes.
 #   tools/deps.sh [the command the user ran, named in the message when root is needed]
 set -euo pipefail
@@ -33,7 +33,7 @@ elapsed() { echo "$(( $(date +%s) - start )) s"; }
 
 if [ ${#missing[@]} -gt 0 ]; then
     echo "== installing ${#missing[@]} packages and what they need: ${missing[*]}"
-    echo "   (on a fresh machine: about 1 GB to download, 5 to 15 minutes)"
+    echo "   (on a fresh machine: about 430 MB to download and 3 minutes, more on a slow line)"
     echo "== apt-get update"
     apt-get update -qq
     total=$(apt-get install -s --no-install-recommends "${missing[@]}" | grep -c '^Inst ' || true)
