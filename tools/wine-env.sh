@@ -9,7 +9,17 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
 
 wine_prefix_ready() {
-    [ -f "$WINEPREFIX/.orvane-ready" ] && return 0
+    [ -f "$WINEPREFIX/.orvane-ready" ] || wine_prefix_create || return 1
+    # Title-bar buttons are letters of the Marlett font ("0 1 r" without it). Debian's
+    # fonts-wine has the font, but Wine looks for it only in the prefix's own font folder.
+    local marlett=/usr/share/wine/fonts/marlett.ttf fonts=$WINEPREFIX/drive_c/windows/Fonts
+    if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        cp "$marlett" "$fonts/"
+    fi
+    return 0
+}
+
+wine_prefix_create() {
     echo "== setting up the Wine prefix $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wine wineboot -i >/dev/null 2>&1 || return 1
