@@ -172,14 +172,17 @@ CsvExport::~CsvExport() = default;
 
 bool CsvExport::add(const RecordList& records) noexcept {
     if (!writing()) return false;
+    records.for_each([&](const SpeedcamRecord& record) { return add(record); });
+    return writing();
+}
+
+bool CsvExport::add(const SpeedcamRecord& record) noexcept {
+    if (!writing()) return false;
     State& s = *state_;
     try {
-        records.for_each([&](const SpeedcamRecord& record) {
-            if (write_record(record, s.enabled, s.csv)) ++s.objects;
-            // The cap is checked between records, so a record's lines always stay together.
-            if (s.csv.running() > s.cap) s.result = ExportResult::Capped;
-            return writing();
-        });
+        if (write_record(record, s.enabled, s.csv)) ++s.objects;
+        // The cap is checked between records, so a record's lines always stay together.
+        if (s.csv.running() > s.cap) s.result = ExportResult::Capped;
     } catch (const std::bad_alloc&) {
         s.failed = true;
     }
@@ -211,9 +214,14 @@ ExportResult CsvExport::finish() noexcept {
 }
 
 ExportResult export_speedcam_csv(const RecordList& records, const CameraTypeList& types,
-                                 const std::wstring& path, std::uint64_t cap) {
+                                 const std::wstring& path, std::uint64_t cap, ExportOrder order) {
     CsvExport csv(types, path, cap);
-    csv.add(records);
+    if (order.empty()) {
+        csv.add(records);
+    } else {
+        for (const std::uint32_t i : order)
+            if (!csv.add(records[i])) break;
+    }
     return csv.finish();
 }
 
@@ -247,14 +255,15 @@ class PlanCounter {
   public:
     explicit PlanCounter(std::uint64_t cap)
         : cap_(cap),
-          plan_{to_utf8(kExportBanner).size(), 0, 0, ExportResult::Complete},
+          plan_{export_start_count() - 1, 0, 0, ExportResult::Complete},
           running_(plan_.bytes + 1) {}
     bool capped() const { return plan_.result == ExportResult::Capped; }
-    void add(ExportShare share) {
+    void add(ExportShare share, std::uint32_t position) {
         if (share.lines == 0) return;
         ++plan_.exportable;
         if (capped()) return;
         ++plan_.objects;
+        plan_.last = position;
         plan_.bytes += share.bytes;
         running_ += share.bytes + share.lines;
         if (running_ > cap_) plan_.result = ExportResult::Capped;
@@ -282,21 +291,36 @@ std::vector<ExportShare> export_shares(const RecordList& records, const CameraTy
 }
 
 ExportPlan plan_export(std::span<const ExportShare> shares, const std::vector<bool>* kept,
-                       std::uint64_t cap) {
+                       std::uint64_t cap, ExportOrder order) {
     PlanCounter counter(cap);
-    for (std::size_t i = 0; i < shares.size(); ++i)
-        if (kept == nullptr || (*kept)[i]) counter.add(shares[i]);
+    const auto add = [&](std::uint32_t i) {
+        if (kept == nullptr || (*kept)[i]) counter.add(shares[i], i);
+    };
+    if (order.empty()) {
+        for (std::uint32_t i = 0; i < shares.size(); ++i) add(i);
+    } else {
+        for (const std::uint32_t i : order) add(i);
+    }
     return counter.plan();
 }
 
-ExportPlan plan_export(const RecordList& records, const CameraTypeList& types, std::uint64_t cap) {
+ExportPlan plan_export(const RecordList& records, const CameraTypeList& types, std::uint64_t cap,
+                       ExportOrder order) {
     try {
         ExportTypes enabled(types);
         PlanCounter counter(cap);
-        records.for_each([&](const SpeedcamRecord& record) {
-            counter.add(share_of(record, enabled));
-            return !counter.capped();
-        });
+        if (order.empty()) {
+            std::uint32_t i = 0;
+            records.for_each([&](const SpeedcamRecord& record) {
+                counter.add(share_of(record, enabled), i++);
+                return !counter.capped();
+            });
+        } else {
+            for (const std::uint32_t i : order) {
+                counter.add(share_of(records[i], enabled), i);
+                if (counter.capped()) break;
+            }
+        }
         // Past the cap only the number of records with lines is left, which the tally of
         // types gives without walking the rest of the records.
         if (counter.capped()) counter.set_exportable(exportable_in(records.type_tally(), enabled));
@@ -304,6 +328,11 @@ ExportPlan plan_export(const RecordList& records, const CameraTypeList& types, s
     } catch (const std::bad_alloc&) {
         return {0, 0, 0, ExportResult::Failed};
     }
+}
+
+std::uint64_t export_start_count() {
+    static const std::uint64_t banner = to_utf8(kExportBanner).size();
+    return banner + 1;
 }
 
 std::uint64_t exportable_records(const TypeTally& tally, const CameraTypeList& types) {

@@ -51,9 +51,9 @@ struct BatchPool::Slot {
     bool failed = false;
 };
 
-BatchPool::BatchPool(const RecordBatchSink& take, const LineRules& rules, TextEncoding encoding,
-                     unsigned workers)
-    : take_(take), rules_(rules), encoding_(encoding) {
+BatchPool::BatchPool(const RecordBatchSink& take, const RecordBatchPrepare& prepare,
+                     const LineRules& rules, TextEncoding encoding, unsigned workers)
+    : take_(take), prepare_(prepare), rules_(rules), encoding_(encoding) {
     // Two batches a worker: one being parsed, one waiting.
     for (unsigned i = 0; i < 2 * workers; ++i) slots_.push_back(std::make_unique<Slot>());
     try {
@@ -91,6 +91,7 @@ void BatchPool::work() {
             parse_line_batch(slot->parsed, slot->input, rules_, encoding_, slot->scratch);
             // Counted while the records are still in this core's cache.
             slot->parsed.type_tally();
+            if (prepare_) prepare_(slot->parsed);
         } catch (...) {
             slot->failed = true;
         }

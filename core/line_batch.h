@@ -26,8 +26,8 @@ void parse_line_batch(RecordList& records, std::string_view bytes, const LineRul
 class BatchPool {
   public:
     // Throws std::system_error when a thread cannot be started.
-    BatchPool(const RecordBatchSink& take, const LineRules& rules, TextEncoding encoding,
-              unsigned workers);
+    BatchPool(const RecordBatchSink& take, const RecordBatchPrepare& prepare,
+              const LineRules& rules, TextEncoding encoding, unsigned workers);
     ~BatchPool();
     BatchPool(const BatchPool&) = delete;
     BatchPool& operator=(const BatchPool&) = delete;
@@ -43,6 +43,7 @@ class BatchPool {
     void append_next();
 
     const RecordBatchSink& take_;
+    const RecordBatchPrepare& prepare_;
     LineRules rules_;
     TextEncoding encoding_;
     std::vector<std::unique_ptr<Slot>> slots_;

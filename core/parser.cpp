@@ -211,21 +211,34 @@ bool known_format(InputFormat format) {
 
 double coordinate_to_double(std::string_view text) {
     // The text holds only digits, '-' and '.', so the number is [-]digits[.digits].
-    char narrow[kMaxField + 2];
-    std::size_t n = 0;
-    std::size_t i = 0;
-    if (i < text.size() && text[i] == '-') narrow[n++] = '-', ++i;
-    std::size_t digits = 0;
-    for (; i < text.size() && n < kMaxField && text[i] >= '0' && text[i] <= '9'; ++i, ++digits)
-        narrow[n++] = text[i];
-    if (i < text.size() && n < kMaxField && text[i] == '.') {
-        narrow[n++] = '.', ++i;
-        for (; i < text.size() && n < kMaxField && text[i] >= '0' && text[i] <= '9'; ++i, ++digits)
-            narrow[n++] = text[i];
+    const char* p = text.data();
+    const char* const end = p + std::min(text.size(), kMaxField);
+    const bool negative = p != end && *p == '-';
+    if (negative) ++p;
+    std::uint64_t mantissa = 0;  // exact while there are at most 19 digits
+    const char* const whole = p;
+    for (unsigned digit; p != end && (digit = static_cast<unsigned char>(*p) - 48u) < 10; ++p)
+        mantissa = mantissa * 10 + digit;
+    std::ptrdiff_t digits = p - whole, decimals = 0;
+    if (p != end && *p == '.') {
+        const char* const fraction = ++p;
+        for (unsigned digit; p != end && (digit = static_cast<unsigned char>(*p) - 48u) < 10; ++p)
+            mantissa = mantissa * 10 + digit;
+        decimals = p - fraction;
+        digits += decimals;
     }
     if (digits == 0) return 0.0;
+    // Up to 15 digits both the digits and the power of ten are exact doubles, so one division
+    // rounds as correctly as reading the text does, at a fraction of its cost: a coordinate is
+    // read for every object when repeats are left out or the nearest come first.
+    static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (digits <= 15) {
+        const double value = static_cast<double>(mantissa) / kTens[decimals];
+        return negative ? -value : value;
+    }
     double value = 0.0;
-    std::from_chars(narrow, narrow + n, value, std::chars_format::fixed);
+    std::from_chars(text.data(), p, value, std::chars_format::fixed);
     return value;
 }
 

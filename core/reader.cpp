@@ -13,6 +13,7 @@
 #include "file_io.h"
 #include "line_batch.h"
 #include "parser.h"
+#include "repeats.h"
 
 namespace {
 
@@ -23,7 +24,8 @@ inline bool is_line_end(wchar_t u) {
 // Takes the file a batch of whole lines at a time.
 class LineSink {
   public:
-    explicit LineSink(const RecordBatchSink& take) : take_(take) {}
+    LineSink(const RecordBatchSink& take, const RecordBatchPrepare& prepare)
+        : take_(take), prepare_(prepare) {}
     virtual ~LineSink() = default;
     // `last`: no more bytes follow.
     virtual void feed(std::string_view batch, bool last) = 0;
@@ -32,10 +34,16 @@ class LineSink {
   protected:
     // Hands on the records parsed here on this thread.
     void hand_on() {
+        try {
+            if (ok_ && prepare_) prepare_(parsed_);
+        } catch (const std::bad_alloc&) {
+            ok_ = false;
+        }
         ok_ = ok_ && take_(parsed_);
         parsed_.recycle();
     }
     const RecordBatchSink& take_;
+    const RecordBatchPrepare& prepare_;
     RecordList parsed_;
     bool ok_ = true;
 };
@@ -43,8 +51,9 @@ class LineSink {
 // UTF-16: each batch is decoded, then cut into lines.
 class Utf16Lines : public LineSink {
   public:
-    Utf16Lines(const RecordBatchSink& take, const LineRules& rules)
-        : LineSink(take), rules_(rules) {}
+    Utf16Lines(const RecordBatchSink& take, const RecordBatchPrepare& prepare,
+               const LineRules& rules)
+        : LineSink(take, prepare), rules_(rules) {}
 
     void feed(std::string_view batch, bool) override {
         decode_text(batch, TextEncoding::Utf16, text_);
@@ -75,9 +84,9 @@ class Utf16Lines : public LineSink {
 // parsed as bytes. A file of more than one batch is parsed on worker threads.
 class ByteLines : public LineSink {
   public:
-    ByteLines(const RecordBatchSink& take, const LineRules& rules, TextEncoding encoding,
-              unsigned workers)
-        : LineSink(take), rules_(rules), encoding_(encoding), workers_(workers) {}
+    ByteLines(const RecordBatchSink& take, const RecordBatchPrepare& prepare,
+              const LineRules& rules, TextEncoding encoding, unsigned workers)
+        : LineSink(take, prepare), rules_(rules), encoding_(encoding), workers_(workers) {}
 
     void feed(std::string_view batch, bool last) override {
         if (at_start_ && !batch.empty()) {
@@ -89,7 +98,7 @@ class ByteLines : public LineSink {
         }
         if (!pool_ && !last && workers_ > 1) {
             try {
-                pool_ = std::make_unique<BatchPool>(take_, rules_, encoding_, workers_);
+                pool_ = std::make_unique<BatchPool>(take_, prepare_, rules_, encoding_, workers_);
             } catch (const std::system_error&) {
                 workers_ = 1;  // no threads to be had: parse here
             }
@@ -199,7 +208,7 @@ unsigned reader_threads(const ReaderLimits& limits) {
 
 bool read_speedcam_batches(std::FILE* file, TextEncoding encoding, InputFormat format,
                            const AreaFilter& area, const RecordBatchSink& take,
-                           const ReaderLimits& limits) {
+                           const ReaderLimits& limits, const RecordBatchPrepare& prepare) {
     try {
         // The shape of the rows is decided once, from the start of the file.
         std::string head(kShapeHeadBytes, '\0');
@@ -209,10 +218,10 @@ bool read_speedcam_batches(std::FILE* file, TextEncoding encoding, InputFormat f
             format, decide_row_shape(head, encoding, format, head.size() < kShapeHeadBytes), area};
         Source source(file, head);
         if (encoding == TextEncoding::Utf16) {
-            Utf16Lines lines(take, rules);
+            Utf16Lines lines(take, prepare, rules);
             return read_all_lines(source, lines, 2, limits);
         }
-        ByteLines lines(take, rules, encoding, reader_threads(limits));
+        ByteLines lines(take, prepare, rules, encoding, reader_threads(limits));
         return read_all_lines(source, lines, 1, limits);
     } catch (const std::bad_alloc&) {
         return false;
@@ -234,4 +243,44 @@ bool read_speedcam_file(RecordList& records, const std::wstring& path, TextEncod
     clear_records(records);
     UniqueFile file = open_file(path, "rb");
     return file && read_speedcam_stream(records, file.get(), encoding, format, area);
+}
+
+std::uint64_t likely_objects(std::FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0) return 0;
+    const long size = std::ftell(file);
+    std::rewind(file);
+    return size > 0 ? static_cast<std::uint64_t>(size) / 40 : 0;
+}
+
+FilesRead read_speedcam_files(RecordList& records, std::span<const std::wstring> paths,
+                              TextEncoding encoding, InputFormat format, const AreaFilter& area,
+                              bool drop_repeats) {
+    clear_records(records);
+    FilesRead outcome;
+    try {
+        RepeatFilter repeats;
+        const RecordBatchSink join = [&](RecordList& batch) {
+            try {
+                if (drop_repeats) outcome.repeats += repeats.remove_repeats(batch);
+            } catch (const std::bad_alloc&) {
+                return false;
+            }
+            return records.take(std::move(batch));
+        };
+        for (outcome.failed = 0; outcome.failed < paths.size(); ++outcome.failed) {
+            const UniqueFile file = open_file(paths[outcome.failed], "rb");
+            if (file && drop_repeats) repeats.reserve(likely_objects(file.get()));
+            const RecordBatchPrepare prepare = [&](RecordList& batch) { repeats.prepare(batch); };
+            if (!file || !read_speedcam_batches(file.get(), encoding, format, area, join, {},
+                                                drop_repeats ? prepare : nullptr))
+                break;
+        }
+    } catch (const std::bad_alloc&) {
+    }
+    outcome.read = outcome.failed == paths.size();
+    if (!outcome.read) {
+        clear_records(records);
+        outcome.repeats = 0;
+    }
+    return outcome;
 }

@@ -6,6 +6,8 @@
 #include <cwchar>
 #include <new>
 
+#include "parser.h"
+
 namespace {
 
 // Sizes double from a small first block, so that a short file costs little, up to blocks of
@@ -104,6 +106,18 @@ const TypeTally& RecordList::type_tally() const {
     return *tally_;
 }
 
+const std::vector<GeoPoint>& RecordList::places() const {
+    if (!places_) {
+        std::vector<GeoPoint> places;
+        places.reserve(count_);
+        for_each([&](const SpeedcamRecord& r) {
+            places.push_back({coordinate_to_double(r.x_text), coordinate_to_double(r.y_text)});
+        });
+        places_ = std::move(places);
+    }
+    return *places_;
+}
+
 const SpeedcamRecord& RecordList::operator[](std::size_t i) const {
     if (segments_.size() == 1) return segments_[0].records[i];
     const auto segment = std::upper_bound(ends_.begin(), ends_.end(), i) - ends_.begin();
@@ -135,6 +149,7 @@ SpeedcamRecord* RecordList::append_zeroed() noexcept {
         ends_.push_back(count_);
     }
     tally_.reset();
+    places_.reset();
     Segment& segment = segments_.back();
     SpeedcamRecord* record = &segment.records[segment.size++];
     // A copy of fixed size compiles to a few stores, where assigning a new record may not.
@@ -148,11 +163,43 @@ SpeedcamRecord* RecordList::append_zeroed() noexcept {
 void RecordList::drop_last() noexcept {
     if (count_ == 0) return;
     tally_.reset();
+    places_.reset();
     auto segment = segments_.rbegin();
     while (segment->size == 0) ++segment;  // a taken list may end in an empty segment
     --segment->size;
     for (auto end = ends_.rbegin(); end != ends_.rend() && *end == count_; ++end) --*end;
     --count_;
+}
+
+void RecordList::remove_flagged(std::span<const std::uint8_t> drop) noexcept {
+    // The kept records move forward into the slots of the list as it is; a record is never
+    // written past the one being read, so nothing is overwritten before it has been read.
+    std::size_t to_segment = 0;
+    std::uint32_t to = 0, kept = 0;
+    std::size_t at = 0;
+    for (Segment& from : segments_) {
+        for (std::uint32_t i = 0; i < from.size; ++i, ++at) {
+            if (at < drop.size() && drop[at] != 0) continue;
+            while (to == segments_[to_segment].size) ++to_segment, to = 0;
+            segments_[to_segment].records[to++] = from.records[i];
+            ++kept;
+        }
+    }
+    if (kept == count_) return;
+    // Segments after the last one written are left empty, where later records may go.
+    for (std::size_t s = 0; s < segments_.size(); ++s) {
+        if (s == to_segment) segments_[s].size = to;
+        if (s > to_segment) segments_[s].size = 0;
+        ends_[s] = (s == 0 ? 0 : ends_[s - 1]) + segments_[s].size;
+    }
+    count_ = kept;
+    tally_.reset();
+    if (places_) {
+        std::size_t place = 0;
+        for (std::size_t i = 0; i < places_->size(); ++i)
+            if (i >= drop.size() || drop[i] == 0) (*places_)[place++] = (*places_)[i];
+        places_->resize(place);
+    }
 }
 
 const wchar_t* RecordList::keep_comment(std::wstring_view text) noexcept {
@@ -182,6 +229,17 @@ bool RecordList::take(RecordList&& other) noexcept {
     } catch (const std::bad_alloc&) {
         tally_.reset();
     }
+    // The places join as the tallies do.
+    try {
+        if (places_ && other.places_)
+            places_->insert(places_->end(), other.places_->begin(), other.places_->end());
+        else if (count_ == 0)
+            places_ = std::move(other.places_);
+        else
+            places_.reset();
+    } catch (const std::bad_alloc&) {
+        places_.reset();
+    }
     for (std::size_t i = 0; i < other.segments_.size(); ++i) {
         segments_.push_back(std::move(other.segments_[i]));
         ends_.push_back(count_ + other.ends_[i]);
@@ -199,6 +257,7 @@ void RecordList::recycle() noexcept {
     count_ = 0;
     kept_out_ = 0;
     tally_.reset();
+    places_.reset();
     comments_.recycle();
 }
 

@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <type_traits>
 #include <vector>
 
+#include "geo_point.h"
 #include "id_table.h"
 
 struct SpeedcamRecord {
@@ -101,12 +103,19 @@ class RecordList {
     // tally is counted when its records are fresh in the cache hands it on to the list that
     // takes it over. May throw std::bad_alloc.
     const TypeTally& type_tally() const;
+    // The places of the records, in order, read from their coordinate texts as the area filter
+    // reads them. Read once and kept, like the tally, and read on the worker thread that
+    // parsed a batch when the reader is asked to. May throw std::bad_alloc.
+    const std::vector<GeoPoint>& places() const;
 
     // A zero-filled record at the end, or null when memory ran out (the list is unchanged).
     // It is the caller's to fill until the next change of the list.
     SpeedcamRecord* append_zeroed() noexcept;
     // Undoes the last append_zeroed (a line that turned out to be rejected).
     void drop_last() noexcept;
+    // Removes the records whose flag is set, one flag a record in list order; the others keep
+    // their order. The room they took stays the list's.
+    void remove_flagged(std::span<const std::uint8_t> drop) noexcept;
     // A lasting copy of a comment for a record of this list; "" when memory ran out.
     const wchar_t* keep_comment(std::wstring_view text) noexcept;
     // Moves every record of `other`, and the comments they point at, to the end of this list.
@@ -140,6 +149,7 @@ class RecordList {
     std::uint64_t kept_out_ = 0;
     TextStore comments_;
     mutable std::optional<TypeTally> tally_;
+    mutable std::optional<std::vector<GeoPoint>> places_;
 };
 
 using CameraTypeList = std::vector<CameraType>;

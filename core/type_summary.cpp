@@ -14,9 +14,16 @@ std::vector<TypeSummaryRow> summarize_types(const TypeTally& tally, CameraTypeLi
     std::vector<TypeSummaryRow> rows;
     for (const TypeTally::Count& met : tally.counts()) {
         const auto entry = first_entry.find(met.id);
-        if (entry != first_entry.end()) rows.push_back({entry->second, met.records});
+        rows.push_back({entry != first_entry.end() ? entry->second : nullptr, met.id, met.records});
     }
     return rows;
+}
+
+std::uint64_t records_of_unknown_types(const std::vector<TypeSummaryRow>& rows) {
+    std::uint64_t records = 0;
+    for (const TypeSummaryRow& row : rows)
+        if (row.type == nullptr) records += row.count;
+    return records;
 }
 
 bool fits_other_dialect(const TypeTally& tally, const CameraTypeList& chosen,
