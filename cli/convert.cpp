@@ -8,7 +8,9 @@
 #include "codepage.h"
 #include "export.h"
 #include "file_io.h"
+#include "nearest.h"
 #include "reader.h"
+#include "repeats.h"
 #include "type_summary.h"
 #include "version.h"
 
@@ -16,17 +18,22 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage: orvane-convert [--format navitel|igo] [--encoding utf8|ansi|utf16]\n"
-    "                      [--config FILE] [--area WEST,NORTH,EAST,SOUTH] [-o FILE] INPUT\n"
+    "                      [--config FILE] [--area WEST,NORTH,EAST,SOUTH]\n"
+    "                      [--no-duplicates] [--near LON,LAT] [-o FILE] INPUT...\n"
     "\n"
-    "Converts a Navitel or iGO speedcam.txt into the speedcam.csv that Nissan Connect\n"
-    "reads from a USB drive (folder myPOIs/myPOIWarnings).\n"
+    "Converts Navitel or iGO speedcam.txt files into the speedcam.csv that Nissan Connect\n"
+    "reads from a USB drive (folder myPOIs/myPOIWarnings). Several inputs are read in the\n"
+    "order given, as one list.\n"
     "\n"
-    "  --format    dialect of INPUT and section of the type table (default navitel)\n"
-    "  --encoding  text encoding of INPUT (default utf8; ansi is Windows-1251 on Linux)\n"
-    "  --config    camera-type table (default Config.txt next to this program)\n"
-    "  --area      keep only objects strictly inside the rectangle, in decimal degrees\n"
-    "  -o          output file (default speedcam.csv in the current folder)\n"
-    "  --version   print the version and exit\n"
+    "  --format         dialect of the inputs and section of the type table (default navitel)\n"
+    "  --encoding       text encoding of the inputs (default utf8; ansi is Windows-1251 on Linux)\n"
+    "  --config         camera-type table (default Config.txt next to this program)\n"
+    "  --area           keep only objects strictly inside the rectangle, in decimal degrees\n"
+    "  --no-duplicates  leave out an object within 10 m of an earlier one of the same type\n"
+    "  --near           write the objects nearest to this place first, so that the 6 MB limit\n"
+    "                   leaves out the farthest; decimal degrees, longitude first\n"
+    "  -o               output file (default speedcam.csv in the current folder)\n"
+    "  --version        print the version and exit\n"
     "\n"
     "Exit codes: 0 done, 1 input or output failed, 2 bad arguments,\n"
     "3 done but cut at the 6 MB limit.\n";
@@ -36,23 +43,39 @@ struct Options {
     TextEncoding encoding = TextEncoding::Utf8;
     std::wstring config;
     std::wstring output = L"speedcam.csv";
-    std::wstring input;
+    std::vector<std::wstring> inputs;
     AreaFilter area{};
+    bool no_duplicates = false;
+    std::optional<GeoPoint> near;
+    std::wstring near_text;  // as the user wrote it
     bool help = false;
     bool version = false;
 };
 
-std::optional<AreaFilter> parse_area(const std::wstring& text) {
+// `count` numbers separated by commas, nothing else.
+std::optional<std::vector<double>> parse_numbers(const std::wstring& text, int count) {
     const std::string narrow = to_utf8(text);
-    double v[4];
+    std::vector<double> v(static_cast<std::size_t>(count));
     const char* p = narrow.c_str();
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < count; ++i) {
         char* end = nullptr;
-        v[i] = std::strtod(p, &end);
-        if (end == p || *end != (i < 3 ? ',' : '\0')) return std::nullopt;
+        v[static_cast<std::size_t>(i)] = std::strtod(p, &end);
+        if (end == p || *end != (i < count - 1 ? ',' : '\0')) return std::nullopt;
         p = end + 1;
     }
-    return AreaFilter{v[0], v[1], v[2], v[3]};
+    return v;
+}
+
+std::optional<AreaFilter> parse_area(const std::wstring& text) {
+    const auto v = parse_numbers(text, 4);
+    if (!v) return std::nullopt;
+    return AreaFilter{(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
+}
+
+std::optional<GeoPoint> parse_place(const std::wstring& text) {
+    const auto v = parse_numbers(text, 2);
+    if (!v || !on_earth({(*v)[0], (*v)[1]})) return std::nullopt;
+    return GeoPoint{(*v)[0], (*v)[1]};
 }
 
 // Returns an error text, or nothing when the arguments are good.
@@ -100,15 +123,20 @@ std::optional<std::string> parse_args(const std::vector<std::wstring>& args, Opt
             const auto area = v ? parse_area(*v) : std::nullopt;
             if (!area) return "--area takes four numbers: WEST,NORTH,EAST,SOUTH";
             o.area = *area;
+        } else if (name == L"--no-duplicates") {
+            o.no_duplicates = true;
+        } else if (name == L"--near") {
+            const auto v = take();
+            o.near = v ? parse_place(*v) : std::nullopt;
+            if (!o.near) return "--near takes a place: LON,LAT in decimal degrees";
+            o.near_text = *v;
         } else if (name.size() > 1 && name[0] == L'-') {
             return "unknown option " + to_utf8(name);
-        } else if (o.input.empty()) {
-            o.input = name;
         } else {
-            return "only one input file can be converted at a time";
+            o.inputs.push_back(name);
         }
     }
-    if (!o.help && !o.version && o.input.empty()) return "no input file given";
+    if (!o.help && !o.version && o.inputs.empty()) return "no input file given";
     return std::nullopt;
 }
 
@@ -128,20 +156,50 @@ const char* encoding_name(TextEncoding e) {
     return e == TextEncoding::Utf16 ? "UTF-16" : e == TextEncoding::Ansi ? "ANSI" : "UTF-8";
 }
 
-void print_summary(std::uint64_t objects, const TypeTally& tally, const ExportPlan& plan,
-                   CameraTypeList& types, const Options& o, std::FILE* out) {
-    char line[128];
-    std::snprintf(line, sizeof line, ": %llu objects (%s, %s, filter %s)\n",
-                  static_cast<unsigned long long>(objects), format_name(o.format),
-                  encoding_name(o.encoding), o.area.on() ? "on" : "off");
-    print(out, "Read " + quoted(o.input) + line);
-    const std::vector<TypeSummaryRow> rows = summarize_types(tally, types);
+// What the inputs gave.
+struct Reading {
+    std::vector<std::uint64_t> objects;  // of each input, before repeats are left out
+    std::uint64_t repeats = 0;
+    TypeTally tally;   // of the objects kept
+    double reach = 0;  // how far from --near the objects written lie, in metres
+};
+
+void print_summary(const Reading& r, const ExportPlan& plan, CameraTypeList& types,
+                   const Options& o, std::FILE* out) {
+    char line[160];
+    std::uint64_t objects = 0;
+    for (std::size_t i = 0; i < o.inputs.size(); ++i) {
+        std::snprintf(line, sizeof line, ": %llu objects (%s, %s, filter %s)\n",
+                      static_cast<unsigned long long>(r.objects[i]), format_name(o.format),
+                      encoding_name(o.encoding), o.area.on() ? "on" : "off");
+        print(out, "Read " + quoted(o.inputs[i]) + line);
+        objects += r.objects[i];
+    }
+    if (o.inputs.size() > 1) {
+        std::snprintf(line, sizeof line, "Read %zu files: %llu objects\n", o.inputs.size(),
+                      static_cast<unsigned long long>(objects));
+        print(out, line);
+    }
+    if (o.no_duplicates) {
+        std::snprintf(line, sizeof line,
+                      "Repeats left out: %llu (of the same type within 10 m of one kept before)\n",
+                      static_cast<unsigned long long>(r.repeats));
+        print(out, line);
+    }
+    const std::vector<TypeSummaryRow> rows = summarize_types(r.tally, types);
     if (!rows.empty()) print(out, "      ID    Objects  Export  Description\n");
     for (const TypeSummaryRow& row : rows) {
-        std::snprintf(line, sizeof line, "%8d %10llu  %-6s  ", static_cast<int>(row.type->id),
-                      static_cast<unsigned long long>(row.count),
-                      row.type->export_enabled ? "yes" : "no");
-        print(out, line + to_utf8(row.type->description) + "\n");
+        const bool exported = row.type != nullptr && row.type->export_enabled;
+        std::snprintf(line, sizeof line, "%8d %10llu  %-6s  ", static_cast<int>(row.id),
+                      static_cast<unsigned long long>(row.count), exported ? "yes" : "no");
+        print(out, line + (row.type ? to_utf8(row.type->description) : "not in the table") + "\n");
+    }
+    if (const std::uint64_t unknown = records_of_unknown_types(rows)) {
+        std::snprintf(line, sizeof line,
+                      "Not in the table: %llu objects, never exported (add their types to the "
+                      "table to export them)\n",
+                      static_cast<unsigned long long>(unknown));
+        print(out, line);
     }
     std::snprintf(line, sizeof line, "To export: %u objects, %llu bytes of the 6 MB limit",
                   plan.objects, static_cast<unsigned long long>(plan.bytes));
@@ -152,6 +210,9 @@ void print_summary(std::uint64_t objects, const TypeTally& tally, const ExportPl
         print(out, line);
     }
     print(out, "\n");
+    if (o.near && plan.objects > 0)
+        print(out, "Nearest first from " + to_utf8(o.near_text) +
+                       ": the objects written reach to " + kilometres_text(r.reach, '.') + " km\n");
 }
 
 // A file read in the wrong dialect exports nothing; the user is told which option would do.
@@ -191,13 +252,16 @@ int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_d
     // functions to the Windows folder. Messages name them as the user did.
     const bool config_given = !o.config.empty();
     if (!config_given) o.config = exe_dir + L"Config.txt";
-    const std::wstring config = absolute_path(o.config), input = absolute_path(o.input),
-                       output = absolute_path(o.output);
-    // Written into a copy that then replaces it, the input would be lost.
-    if (same_file(input, output)) {
-        print(err, "orvane-convert: the output file " + quoted(o.output) +
-                       " is the input file; choose another -o\n");
-        return kExitUsage;
+    const std::wstring config = absolute_path(o.config), output = absolute_path(o.output);
+    std::vector<std::wstring> inputs;
+    for (const std::wstring& input : o.inputs) {
+        inputs.push_back(absolute_path(input));
+        // Written into a copy that then replaces it, the input would be lost.
+        if (same_file(inputs.back(), output)) {
+            print(err, "orvane-convert: the output file " + quoted(o.output) +
+                           " is the input file; choose another -o\n");
+            return kExitUsage;
+        }
     }
     if (config_given && file_kind(config) != FileKind::Regular) {
         print(err, "orvane-convert: cannot read camera-type table " + quoted(o.config) + "\n");
@@ -212,27 +276,46 @@ int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_d
                        "; only the banner line is written\n");
     // Each batch of records is counted and written as it is read and then let go: the
     // converter needs every record only once, and a large file's time would otherwise go
-    // into the first touch of memory for all of its records.
-    const auto unreadable = [&] {
-        print(err, "orvane-convert: cannot read input file " + quoted(o.input) + "\n");
-        return kExitFailed;
-    };
-    const UniqueFile in = open_file(input, "rb");
-    if (!in) return unreadable();
+    // into the first touch of memory for all of its records. Leaving out repeats needs only
+    // where the kept objects lie; writing the nearest first only the records that can still
+    // come before the cut.
     CsvExport csv(types, output);
-    TypeTally tally;
-    std::uint64_t objects = 0;
+    RepeatFilter repeats;
+    std::optional<NearestCut> nearest;
+    if (o.near) nearest.emplace(types, *o.near);
+    Reading r;
     const RecordBatchSink take = [&](RecordList& batch) {
-        objects += batch.size();
-        tally.add_all(batch.type_tally());
-        csv.add(batch);
+        r.objects.back() += batch.size();
+        if (o.no_duplicates) r.repeats += repeats.remove_repeats(batch);
+        r.tally.add_all(batch.type_tally());
+        if (nearest)
+            nearest->add(batch);
+        else
+            csv.add(batch);
         return true;
     };
-    if (!read_speedcam_batches(in.get(), o.encoding, o.format, o.area, take)) return unreadable();
+    // What needs no other batch is done on the threads that parse them.
+    const RecordBatchPrepare prepare = [&](RecordList& batch) {
+        if (o.no_duplicates)
+            repeats.prepare(batch);
+        else
+            batch.places();
+    };
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        r.objects.push_back(0);
+        const UniqueFile in = open_file(inputs[i], "rb");
+        if (in && o.no_duplicates) repeats.reserve(likely_objects(in.get()));
+        if (!in || !read_speedcam_batches(in.get(), o.encoding, o.format, o.area, take, {},
+                                          o.no_duplicates || o.near ? prepare : nullptr)) {
+            print(err, "orvane-convert: cannot read input file " + quoted(o.inputs[i]) + "\n");
+            return kExitFailed;
+        }
+    }
+    if (nearest) r.reach = nearest->write(csv);
     ExportPlan plan = csv.written();
-    plan.exportable = static_cast<std::uint32_t>(exportable_records(tally, types));
-    print_summary(objects, tally, plan, types, o, out);
-    print_dialect_hint(tally, types, plan.exportable, config, o.format, err);
+    plan.exportable = static_cast<std::uint32_t>(exportable_records(r.tally, types));
+    print_summary(r, plan, types, o, out);
+    print_dialect_hint(r.tally, types, plan.exportable, config, o.format, err);
 
     switch (csv.finish()) {
         case ExportResult::Complete:
@@ -240,10 +323,12 @@ int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_d
             return kExitComplete;
         case ExportResult::Capped:
             print(out, "Wrote " + quoted(o.output) + "\n");
-            print(err,
-                  "orvane-convert: warning: the output reached the 6 MB limit of Nissan "
-                  "Connect; the objects after that point were left out. Use --area or "
-                  "fewer camera types to make it smaller.\n");
+            print(err, o.near
+                           ? "orvane-convert: warning: the output reached the 6 MB limit of Nissan "
+                             "Connect; the objects farthest from --near were left out.\n"
+                           : "orvane-convert: warning: the output reached the 6 MB limit of Nissan "
+                             "Connect; the objects after that point were left out. Use --area, "
+                             "--near or fewer camera types to make it smaller.\n");
             return kExitCapped;
         case ExportResult::Failed:
             break;

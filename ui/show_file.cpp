@@ -69,6 +69,7 @@ void fill_types(ListControl& types, AppState& state) {
     const std::vector<TypeSummaryRow> rows = summarize_types(state.records, state.types);
     SendMessageW(types.list, LVM_SETITEMCOUNT, rows.size(), 0);
     for (const TypeSummaryRow& summary : rows) {
+        if (summary.type == nullptr) continue;
         const CameraType& type = *summary.type;
         const int row = list_append_row(types, L"");
         if (row < 0) continue;

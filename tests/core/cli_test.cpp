@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "camera_types.h"
 #include "codepage.h"
 #include "convert.h"
 #include "export.h"
 #include "file_io.h"
+#include "nearest.h"
+#include "parser.h"
 #include "reader.h"
 #include "test_support.h"
 #include "version.h"
@@ -135,7 +138,11 @@ TEST(Converter, ExitCodesAndMessagesNameTheProblem) {
         {{L"--area", L"37,56,38", input}, kExitUsage, "Usage:"},
         {{L"--area", L"37,56,38,55km", input}, kExitUsage, "--area takes four numbers"},
         {{L"--area", L"37,56,38,55,1", input}, kExitUsage, "--area takes four numbers"},
-        {{L"a.txt", L"b.txt"}, kExitUsage, "Usage:"},
+        {{L"--config", config, L"-o", output, input, missing},
+         kExitFailed,
+         "cannot read input file '" + to_utf8(missing) + "'"},
+        {{L"--near", L"37.6", input}, kExitUsage, "--near takes a place: LON,LAT"},
+        {{L"--near", L"37.6,95", input}, kExitUsage, "--near takes a place: LON,LAT"},
         {{L"--help"}, kExitComplete, "Usage: orvane-convert"},
         {{L"--version"}, kExitComplete, "orvane-convert " ORVANE_VERSION_TEXT "\n"},
         {{L"--config", config, L"-o", output, missing},
@@ -177,6 +184,89 @@ TEST(Converter, ExitCodesAndMessagesNameTheProblem) {
     EXPECT_NE(run.out.find("To export: " + std::to_string(plan.objects) + " objects, " +
                            std::to_string(plan.bytes) + " bytes of the 6 MB limit (cut there: " +
                            std::to_string(plan.exportable - plan.objects)),
+              std::string::npos)
+        << run.out;
+}
+
+// Two regions' files that overlap at the border: read in the order given as one list; with
+// --no-duplicates the second file's camera 5 m from the first's, of the same type, goes, and
+// those 30 m away or of another type stay; a type the table lacks is shown and counted. On a
+// file over the cap --near writes the objects nearest to the place first and says how far
+// they reach: nothing written lies farther than an object left out.
+TEST(Converter, SeveralInputsRepeatsUnknownTypesAndTheNearestFirst) {
+    test::TempDir dir;
+    const std::wstring config = test::data_path("golden_config.txt"), a = dir.file("a.txt"),
+                       b = dir.file("b.txt"), csv = dir.file("out.csv");
+    test::write_bytes(a, "1,30.5000000,59.9000000,4,60,1,0\n2,30.6000000,59.9000000,101,90,1,0\n");
+    test::write_bytes(b,
+                      "1,30.5000900,59.9000000,4,40,1,0\n"     // 5 m east of a's first: a repeat
+                      "2,30.6005400,59.9000000,101,80,1,0\n"   // 30 m from a's second
+                      "3,30.5000000,59.9000000,101,50,1,0\n"   // a's first place, another type
+                      "4,30.7000000,59.9000000,77,50,1,0\n");  // no such type in the table
+    // The places of the CSV's lines after the banner.
+    const auto places = [&] {
+        std::vector<std::string> out;
+        const std::string bytes = test::read_bytes(csv);
+        for (std::size_t at = bytes.find('\n') + 1; at < bytes.size();
+             at = bytes.find('\n', at) + 1)
+            out.push_back(bytes.substr(at, bytes.find(',', bytes.find(',', at) + 1) - at));
+        return out;
+    };
+    const auto lines = [&] {
+        std::string kept;
+        for (const std::string& place : places()) kept += place + " ";
+        return kept;
+    };
+    Outcome run = convert({L"--config", config, L"-o", csv, a, b});
+    EXPECT_EQ(lines(),
+              "30.5000000,59.9000000 30.6000000,59.9000000 30.5000900,59.9000000 "
+              "30.6005400,59.9000000 30.5000000,59.9000000 ");
+    EXPECT_NE(run.out.find("Read '" + to_utf8(b) +
+                           "': 4 objects (Navitel, UTF-8, filter off)\n"
+                           "Read 2 files: 6 objects\n      ID"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("      77          1  no      not in the table\n"
+                           "Not in the table: 1 objects, never exported (add their types to the "
+                           "table to export them)\nTo export: 5 objects"),
+              std::string::npos)
+        << run.out;
+    run = convert({L"--no-duplicates", L"--config", config, L"-o", csv, a, b});
+    EXPECT_EQ(lines(),
+              "30.5000000,59.9000000 30.6000000,59.9000000 30.6005400,59.9000000 "
+              "30.5000000,59.9000000 ");
+    EXPECT_NE(run.out.find("Read 2 files: 6 objects\nRepeats left out: 1 (of the same type "
+                           "within 10 m of one kept before)\n      ID    Objects"),
+              std::string::npos)
+        << run.out;
+
+    std::string big;  // around St Petersburg and Moscow, more than the cap once converted
+    for (int i = 0; i < 120000; ++i)
+        big += "1," + std::to_string(i % 2 ? 30.0 + i * 1e-5 : 37.0 + i * 1e-5) + ",5" +
+               (i % 2 ? "9.9" : "5.7") + ",1,60,1,90\n";
+    test::write_bytes(a, big);
+    run = convert({L"--near", L"30.3,59.9", L"--config", config, L"-o", csv, a});
+    EXPECT_EQ(run.code, kExitCapped);
+    EXPECT_NE(run.err.find("the objects farthest from --near were left out"), std::string::npos);
+    RecordList all;
+    ASSERT_TRUE(read_speedcam_file(all, a, TextEncoding::Utf8, InputFormat::Navitel));
+    const GeoPoint home{30.3, 59.9};
+    const auto metres = [&](std::string_view x, std::string_view y) {
+        return distance_metres(home, {coordinate_to_double(x), coordinate_to_double(y)});
+    };
+    double reach = 0, left_out = 1e12;
+    const std::vector<std::string> written = places();
+    for (const std::string& place : written)
+        reach = std::max(reach, metres(place, place.substr(place.find(',') + 1)));
+    const std::set<std::string> in_csv(written.begin(), written.end());
+    all.for_each([&](const SpeedcamRecord& r) {
+        if (!in_csv.contains(std::string(r.x_text) + "," + r.y_text))
+            left_out = std::min(left_out, metres(r.x_text, r.y_text));
+    });
+    EXPECT_LT(reach, left_out);
+    EXPECT_GT(written.size(), 20000u);
+    EXPECT_NE(run.out.find("\nNearest first from 30.3,59.9: the objects written reach to " +
+                           kilometres_text(reach, '.') + " km\n"),
               std::string::npos)
         << run.out;
 }
