@@ -36,7 +36,7 @@ constexpr std::uint64_t kNorthMask = (std::uint64_t{1} << kNorthBits) - 1;
 
 constexpr std::size_t kLineSlots = 4;  // 64 bytes
 constexpr std::size_t kFirstSlots = 1024;
-constexpr double kMaxLoad = 0.85;
+constexpr double kMaxLoad = 0.9;
 constexpr double kNorthSteps = static_cast<double>(std::uint64_t{1} << kNorthBits);
 constexpr double kEastSteps = 4294967296.0;
 
@@ -67,6 +67,18 @@ std::uint64_t cell_of(std::uint32_t row, std::uint32_t column) {
     return ((std::uint64_t{row} + 1) << kColumnBits | column) << kNorthBits;
 }
 
+// A cell's south-west corner and its width in degrees.
+struct CellShape {
+    GeoPoint corner;
+    double width;
+};
+CellShape shape_of(std::uint64_t cell) {
+    const auto row = static_cast<std::uint32_t>((cell >> (kNorthBits + kColumnBits)) - 1);
+    const auto column = static_cast<std::uint32_t>(cell >> kNorthBits & ((1u << kColumnBits) - 1));
+    const double width = 360.0 / columns(row);
+    return {{column * width - 180, row * kRowDegrees - 90}, width};
+}
+
 // A part of a cell, 0 to 1, in `steps`.
 std::uint64_t steps_of(double part, double steps) {
     return static_cast<std::uint64_t>(std::clamp(part * steps + 0.5, 0.0, steps - 1));
@@ -87,12 +99,10 @@ struct RepeatFilter::Place {
     std::uint8_t looks;   // 0: no place on the earth, never a repeat
 };
 
-// A cell to look in: its number, where its slots start, and its south-west corner.
+// A cell to look in, and where its slots start.
 struct RepeatFilter::Look {
     std::uint64_t cell;  // with the place's own bits 0
     std::size_t home;
-    GeoPoint corner;
-    double width;  // in degrees
 };
 
 struct RepeatFilter::Prepared {
@@ -143,8 +153,9 @@ bool RepeatFilter::is_repeat(const Place& p, const std::vector<Look>& looks) con
             const Slot& s = slots_[i];
             if ((s.cell_north & ~kNorthMask) != look.cell || s.type != p.type) continue;
             const auto north = static_cast<double>(s.cell_north & kNorthMask);
-            const GeoPoint kept{look.corner.lon + s.east / kEastSteps * look.width,
-                                look.corner.lat + north / kNorthSteps * kRowDegrees};
+            const CellShape cell = shape_of(look.cell);
+            const GeoPoint kept{cell.corner.lon + s.east / kEastSteps * cell.width,
+                                cell.corner.lat + north / kNorthSteps * kRowDegrees};
             if (distance_metres(kept, p.at) <= kRepeatMetres) return true;
         }
     }
@@ -155,10 +166,11 @@ void RepeatFilter::insert(const Place& p, const Look& own) {
     std::size_t i = own.home;
     while (slots_[i].cell_north != 0) i = i + 1 == capacity_ ? 0 : i + 1;
     Slot& s = slots_[i];
-    s.cell_north = own.cell | steps_of((p.at.lat - own.corner.lat) / kRowDegrees, kNorthSteps);
+    const CellShape cell = shape_of(own.cell);
+    s.cell_north = own.cell | steps_of((p.at.lat - cell.corner.lat) / kRowDegrees, kNorthSteps);
     s.type = p.type;
     s.east =
-        static_cast<std::uint32_t>(steps_of((p.at.lon - own.corner.lon) / own.width, kEastSteps));
+        static_cast<std::uint32_t>(steps_of((p.at.lon - cell.corner.lon) / cell.width, kEastSteps));
     ++used_;
 }
 
@@ -177,8 +189,7 @@ void RepeatFilter::look_up_places(RecordList& records, Prepared& out) {
         const std::uint32_t own = std::min(static_cast<std::uint32_t>(x), cells - 1);
         const double within = x - own;
         const auto look = [&](std::uint32_t column) {
-            looks.push_back(
-                {cell_of(row, column), 0, {column * width - 180, row * kRowDegrees - 90}, width});
+            looks.push_back({cell_of(row, column), 0});
             ++places.back().looks;
         };
         look(own);
