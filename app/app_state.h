@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "area_filter.h"
+#include "geo_point.h"
 #include "records.h"
 
 // Stored in Orvane.ini as one 40-byte block; the first 8 bytes are kept as they were read.
@@ -14,6 +17,15 @@ struct FilterBlock {
     AreaFilter area;
 };
 static_assert(sizeof(FilterBlock) == 40);
+
+// The driver's home, stored in Orvane.ini as one 24-byte block: the export begins with the
+// objects nearest to it, so that the 6 MB cut leaves out the farthest.
+struct HomeBlock {
+    std::int32_t set;  // 0: no home point
+    std::int32_t reserved;
+    GeoPoint place;
+};
+static_assert(sizeof(HomeBlock) == 24);
 
 struct AppState {
     std::wstring string_buffer;  // the last load_string result
@@ -29,9 +41,17 @@ struct AppState {
     // the first takes the rest.
     std::int32_t status_widths[3] = {150, 200, 260};
     FilterBlock filter = {};
+    std::int32_t drop_repeats = 0;  // "Убирать повторы", stored as Repeats
+    HomeBlock home = {};
+    // The records' list positions nearest to home first; empty without a home, when the
+    // export follows the list's order.
+    std::vector<std::uint32_t> export_order;
     void* instance = nullptr;  // the module handle
     std::wstring module_dir;   // ends with the path separator
     std::wstring module_path;
     std::wstring settings_path;     // empty when it could not be built
     std::wstring type_config_path;  // empty when it could not be built
 };
+
+// The home point, when one is set and lies on the earth (a damaged block may hold anything).
+std::optional<GeoPoint> home_point(const AppState& state);

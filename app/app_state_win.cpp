@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "places.h"
+
 namespace {
 
 constexpr wchar_t kSection[] = L"GlobalParam";
@@ -59,6 +61,8 @@ void read_settings(AppState& state) {
     read_block(state.settings_path, L"List2", state.list2_widths);
     read_block(state.settings_path, L"Filter", state.filter);
     read_block(state.settings_path, L"Map", state.map_rect);
+    read_block(state.settings_path, L"Repeats", state.drop_repeats);
+    read_block(state.settings_path, L"Home", state.home);
 }
 
 void write_settings(const AppState& state) {
@@ -68,4 +72,11 @@ void write_settings(const AppState& state) {
     write_block(state.settings_path, L"List2", state.list2_widths);
     write_block(state.settings_path, L"Filter", state.filter);
     write_block(state.settings_path, L"Map", state.map_rect);
+    write_block(state.settings_path, L"Repeats", state.drop_repeats);
+    write_block(state.settings_path, L"Home", state.home);
+}
+
+std::optional<GeoPoint> home_point(const AppState& state) {
+    if (state.home.set == 0 || !on_earth(state.home.place)) return std::nullopt;
+    return state.home.place;
 }

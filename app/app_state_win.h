@@ -13,9 +13,10 @@ constexpr std::size_t kMaxPathChars = 1024;
 // name. A path that cannot be built stays empty.
 void app_state_init(AppState& state, HINSTANCE instance);
 
-// Reads the blocks Window, List1, List2, Filter and Map of section GlobalParam. A missing or
-// damaged block leaves its member as it was. Nothing happens when settings_path is empty.
+// Reads the blocks Window, List1, List2, Filter, Map, Repeats and Home of section GlobalParam.
+// A missing or damaged block leaves its member as it was. Nothing happens when settings_path
+// is empty.
 void read_settings(AppState& state);
 
-// Writes the four blocks back in the same order. Nothing happens when settings_path is empty.
+// Writes the blocks back in the same order. Nothing happens when settings_path is empty.
 void write_settings(const AppState& state);

@@ -95,7 +95,7 @@ int wmain(int argc, wchar_t** argv) {
 
     double t = now_ms();
     const HWND map =
-        create_map_window(nullptr, state, {path, TextEncoding::Utf8, InputFormat::Navitel});
+        create_map_window(nullptr, state, {{path}, TextEncoding::Utf8, InputFormat::Navitel});
     if (map == nullptr) return 1;
     ShowWindow(map, SW_SHOW);
     UpdateWindow(map);

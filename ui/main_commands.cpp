@@ -32,32 +32,34 @@ class WaitCursor {
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// A file that cannot be read (gone, locked, a folder) leaves empty lists, and the user is told.
-// So is a file whose every object lies outside the area filter, which persists from file to
-// file and from run to run: the lists would be empty with no word of why. The user may
-// switch the filter off then and there.
-void show_file_or_tell(HWND window, const std::wstring& path) {
+// A file that cannot be read (gone, locked, a folder) leaves empty lists, and the user is told
+// which. So is a file whose every object lies outside the area filter, which persists from
+// file to file and from run to run: the lists would be empty with no word of why. The user
+// may switch the filter off then and there. False when a file could not be read.
+bool show_files_or_tell(HWND window) {
     MainWindow& w = main_window();
     AppState& state = *w.state;
     bool read;
+    std::size_t failed = 0;
     {
         WaitCursor wait;
-        read = show_speedcam_file(path, w.status_bar);
+        read = show_speedcam_files(w.files, w.status_bar, &failed);
     }
     if (!read) {
-        MessageBoxW(window, load_string(state, IDS_READ_FAILED, path), L"Error",
+        MessageBoxW(window, load_string(state, IDS_READ_FAILED, w.files[failed]), L"Error",
                     MB_OK | MB_ICONEXCLAMATION);
-        return;
+        return false;
     }
-    if (!state.records.empty() || state.records.kept_out() == 0) return;
+    if (!state.records.empty() || state.records.kept_out() == 0) return true;
     const auto title = load_string_copy(state, IDS_MAIN_TITLE);
     const int answer = MessageBoxW(
         window, load_string(state, IDS_FILTER_HIDES_ALL, grouped(state.records.kept_out())),
         title ? title->c_str() : nullptr, MB_YESNO | MB_ICONQUESTION);
-    if (answer != IDYES) return;
+    if (answer != IDYES) return true;
     state.filter.area = AreaFilter{};
     WaitCursor wait;
-    show_speedcam_file(path, w.status_bar);
+    show_speedcam_files(w.files, w.status_bar);
+    return true;
 }
 
 // A file read in the wrong dialect would export nothing: none of its types is in this
@@ -82,8 +84,7 @@ void offer_other_dialect(HWND window, const std::wstring& path) {
 }
 
 void show_current_file_again(HWND window) {
-    MainWindow& w = main_window();
-    if (w.current_path) show_file_or_tell(window, *w.current_path);
+    if (!main_window().files.empty()) show_files_or_tell(window);
 }
 
 // Clicking the button of the encoding in use reads the file again all the same.
@@ -98,6 +99,20 @@ void open_command(HWND window, InputFormat format) {
     if (path) open_speedcam_file(window, format, *path);
 }
 
+void add_file_command(HWND window) {
+    const std::optional<std::wstring> path = choose_speedcam_file(window);
+    if (path) add_speedcam_file(window, *path);
+}
+
+// "Убирать повторы": the setting is kept in Orvane.ini, and the files are read again with it.
+void repeats_command(HWND window) {
+    MainWindow& w = main_window();
+    w.state->drop_repeats = w.state->drop_repeats == 0;
+    CheckMenuItem(GetMenu(window), IDM_REPEATS,
+                  MF_BYCOMMAND | (w.state->drop_repeats ? MF_CHECKED : MF_UNCHECKED));
+    show_current_file_again(window);
+}
+
 // An export that would hold no object is no success: it is refused, with what to do, before
 // a dialog asks where to write it, so that no empty list replaces a good one on the stick.
 bool something_to_export_or_tell(HWND window) {
@@ -105,7 +120,7 @@ bool something_to_export_or_tell(HWND window) {
     AppState& state = *w.state;
     const ExportPlan plan = plan_export(state.records, state.types);
     if (plan.objects > 0 || plan.result == ExportResult::Failed) return true;
-    const unsigned why = !w.current_path                ? IDS_NOTHING_NO_FILE
+    const unsigned why = w.files.empty()                ? IDS_NOTHING_NO_FILE
                          : !state.records.empty()       ? IDS_NOTHING_UNCHECKED
                          : state.records.kept_out() > 0 ? IDS_NOTHING_FILTERED
                                                         : IDS_NOTHING_NO_OBJECTS;
@@ -142,10 +157,15 @@ void filter_command(HWND window) {
     if (run_filter_dialog(window, *main_window().state)) show_current_file_again(window);
 }
 
+// The map may also have set or taken away the home point, which orders the export.
 void map_command(HWND window) {
     MainWindow& w = main_window();
-    if (run_map_window(window, *w.state, {w.current_path, w.encoding, w.format}))
+    if (run_map_window(window, *w.state, {w.files, w.encoding, w.format}) && !w.files.empty()) {
         show_current_file_again(window);
+        return;
+    }
+    order_export(*w.state);
+    show_export_budget(w.status_bar, *w.state);
 }
 
 CameraType* type_of_row(int row) {
@@ -153,9 +173,30 @@ CameraType* type_of_row(int row) {
     return payload && *payload != 0 ? reinterpret_cast<CameraType*>(*payload) : nullptr;
 }
 
+// The stand-in of a row whose type the table lacks.
+bool not_in_table(const CameraType* type) {
+    const std::vector<CameraType>& unknown = main_window().unknown_types;
+    return !unknown.empty() && type >= unknown.data() && type < unknown.data() + unknown.size();
+}
+
+// A type the table lacks, given a message in the editor, joins the table checked for export
+// and is saved with it; the rows, which point into the table, are made anew.
+void add_type(HWND window, std::int32_t id) {
+    MainWindow& w = main_window();
+    AppState& state = *w.state;
+    CameraType type{};
+    type.id = id;
+    load_string_copy(state, IDS_TYPE_NEW_DESC, id).value_or(L"").copy(type.description, 126);
+    if (!run_element_editor(window, state, type, true) || type.message_format[0] == L'\0') return;
+    type.export_enabled = 1;
+    if (!append_camera_type(state.types, type)) return;
+    show_types_again(w.status_bar);
+}
+
 void edit_type(HWND window, int row) {
     CameraType* type = type_of_row(row);
     if (type == nullptr) return;
+    if (not_in_table(type)) return add_type(window, type->id);
     MainWindow& w = main_window();
     if (!run_element_editor(window, *w.state, *type)) return;
     lv_set_cell(w.types.list, row, 4, type->message_format);
@@ -170,6 +211,14 @@ void type_item_changed(const NMLISTVIEW& change) {
         return;
     CameraType* type = type_of_row(change.iItem);
     if (type == nullptr) return;
+    // A type the table lacks cannot be exported until it is added: its box stays clear.
+    if (not_in_table(type)) {
+        MainWindow& w = main_window();
+        w.filling = true;
+        ListView_SetCheckState(w.types.list, change.iItem, FALSE);
+        w.filling = false;
+        return;
+    }
     switch (change.uNewState & LVIS_STATEIMAGEMASK) {
         case INDEXTOSTATEIMAGEMASK(1):
             type->export_enabled = 0;
@@ -229,6 +278,12 @@ INT_PTR run_command(HWND window, WORD id) {
         case IDM_OPEN_IGO:
             open_command(window, InputFormat::Igo);
             return FALSE;
+        case IDM_ADD_FILE:
+            add_file_command(window);
+            return FALSE;
+        case IDM_REPEATS:
+            repeats_command(window);
+            return FALSE;
         case IDM_SAVE_AS:
             save_as(window);
             return FALSE;
@@ -266,6 +321,10 @@ INT_PTR main_window_notify(HWND window, NMHDR& header) {
     try {
         if (header.idFrom == IDC_OBJECT_LIST && header.code == LVN_GETDISPINFOW)
             object_list_display_info(reinterpret_cast<NMLVDISPINFOW&>(header));
+        else if (header.idFrom == IDC_TYPE_LIST && header.code == NM_CUSTOMDRAW)
+            // The rows of types the table lacks are grey.
+            return list_custom_draw(main_window().types, window,
+                                    reinterpret_cast<NMLVCUSTOMDRAW&>(header));
         else if (header.idFrom == IDC_TYPE_LIST)
             type_list_notify(window, header);
     } catch (const std::bad_alloc&) {
@@ -305,9 +364,18 @@ void open_speedcam_file(HWND window, InputFormat format, const std::wstring& pat
         w.format = format;
         load_camera_types(state.types, state.type_config_path, format);
     }
-    w.current_path = path;
-    show_file_or_tell(window, path);
-    offer_other_dialect(window, path);
+    w.files = {path};
+    if (show_files_or_tell(window)) offer_other_dialect(window, path);
+}
+
+// One that cannot be read is left out again, and the others are shown as before.
+void add_speedcam_file(HWND window, const std::wstring& path) {
+    MainWindow& w = main_window();
+    if (w.files.empty()) return open_speedcam_file(window, w.format, path);
+    w.files.push_back(path);
+    if (show_files_or_tell(window)) return;
+    w.files.pop_back();
+    show_files_or_tell(window);
 }
 
 void save_camera_types_or_tell(HWND owner) {
@@ -323,7 +391,8 @@ ExportResult export_and_report(HWND window, const std::wstring& path) {
     ExportResult result;
     {
         WaitCursor wait;
-        result = export_speedcam_csv(state.records, state.types, path);
+        result = export_speedcam_csv(state.records, state.types, path, kExportSizeCap,
+                                     state.export_order);
     }
     switch (result) {
         case ExportResult::Complete:

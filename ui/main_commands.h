@@ -21,6 +21,10 @@ std::optional<std::wstring> choose_speedcam_file(HWND owner);
 // cannot be read.
 void open_speedcam_file(HWND window, InputFormat format, const std::wstring& path);
 
+// What "Добавить файл..." does once a file is chosen: the file joins the ones shown, read with
+// them as one list in the dialect in force; one that cannot be read is told and left out.
+void add_speedcam_file(HWND window, const std::wstring& path);
+
 // Saves the camera-type table of the dialect in force; when it cannot be written the user is
 // told, or the edits would be lost without a word.
 void save_camera_types_or_tell(HWND owner);

@@ -31,6 +31,7 @@ constexpr MenuText kMenuTexts[] = {
     {MenuText::Position, 1, 0, IDS_MENU_OPEN},
     {MenuText::Command, 1, IDM_OPEN_NAVITEL, IDS_FORMAT_NAVITEL},
     {MenuText::Command, 1, IDM_OPEN_IGO, IDS_FORMAT_IGO},
+    {MenuText::Command, 1, IDM_ADD_FILE, IDS_MENU_ADD_FILE},
     {MenuText::Position, 1, 2, IDS_MENU_EXPORT},
     {MenuText::Command, 1, IDM_SAVE_AS, IDS_MENU_SAVE_AS},
     {MenuText::Command, 1, IDM_PREPARE_DRIVE, IDS_MENU_PREPARE_DRIVE},
@@ -38,6 +39,7 @@ constexpr MenuText kMenuTexts[] = {
     {MenuText::Position, 0, 1, IDS_MENU_TOOLS},
     {MenuText::Command, 2, IDM_FILTER, IDS_MENU_FILTER},
     {MenuText::Command, 2, IDM_MAP, IDS_MENU_MAP},
+    {MenuText::Command, 2, IDM_REPEATS, IDS_MENU_REPEATS},
     {MenuText::Position, 0, 2, IDS_MENU_HELP},
     {MenuText::Command, 3, IDM_ABOUT, IDS_MENU_ABOUT},
 };
@@ -77,6 +79,7 @@ void set_menu_texts(HWND window, AppState& state) {
         info.dwTypeData = const_cast<wchar_t*>(load_string(state, t.text));
         SetMenuItemInfoW(menus[t.menu], t.item, t.by == MenuText::Position, &info);
     }
+    CheckMenuItem(bar, IDM_REPEATS, MF_BYCOMMAND | (state.drop_repeats ? MF_CHECKED : 0));
 }
 
 // How much narrower than its template the user can make the window, in dialog units: the
@@ -133,7 +136,10 @@ BOOL on_init(HWND window, AppState& state) {
     w.filling = false;
     w.encoding = TextEncoding::Utf8;
     w.format = InputFormat::Navitel;
-    w.current_path.reset();
+    w.files.clear();
+    w.repeats = 0;
+    w.unknown_types.clear();
+    w.unknown_text = GetSysColor(COLOR_GRAYTEXT);
     w.file_text = 0;
 
     SetWindowTextW(window, load_string(state, IDS_MAIN_TITLE));
@@ -207,7 +213,8 @@ void on_destroy(HWND window) {
     list_release(w.types);
     store_placement(window, state.window_rect, w.dpi);
     save_camera_types_or_tell(window);
-    w.current_path.reset();
+    w.files.clear();
+    w.unknown_types.clear();
     w.icon.reset();
     w.font.reset();
     w.status_bar = nullptr;

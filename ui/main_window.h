@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "anchor.h"
 #include "app_state.h"
@@ -28,14 +29,24 @@ struct MainWindow {
     bool filling = false;
     TextEncoding encoding = TextEncoding::Utf8;
     InputFormat format = InputFormat::Navitel;
-    std::optional<std::wstring> current_path;
-    ListControl objects;  // control 1000
-    ListControl types;    // control 1001
+    // The files shown, in the order they were added; the first was opened with a format
+    // command, the others added to it. Every read reads them all.
+    std::vector<std::wstring> files;
+    std::uint64_t repeats = 0;  // objects left out as repeats by the last read
+    // Rows of the type list for the types met that the table lacks; their objects are never
+    // exported until the element editor adds the type.
+    std::vector<CameraType> unknown_types;
+    COLORREF unknown_text = 0;  // their rows' text
+    ListControl objects;        // control 1000
+    ListControl types;          // control 1001
     HWND status_bar = nullptr;
     // The first part's entry (0 before any file) and path: the text is made again to fit
-    // whenever the part's width changes.
+    // whenever the part's width changes. With several files the entry counts them, and the
+    // tip shows every path.
     unsigned file_text = 0;
     std::wstring file_path;
+    std::wstring file_tip;
+    unsigned file_count = 0;
     HWND status_tip = nullptr;  // the whole path over the first part
     StatusParts status_parts;
     AnchorLayout anchor;

@@ -15,6 +15,7 @@
 #include "map_borders.h"
 #include "map_grid.h"
 #include "map_view.h"
+#include "nearest.h"
 #include "parser.h"
 #include "reader.h"
 #include "resource.h"
@@ -27,17 +28,17 @@ namespace {
 constexpr COLORREF kLand = RGB(250, 248, 240), kBorder = RGB(150, 130, 110),
                    kGrid = RGB(205, 212, 222), kLabel = RGB(90, 100, 120),
                    kExported = RGB(200, 30, 30), kOther = RGB(150, 150, 150),
-                   kFilter = RGB(30, 80, 220), kDrawn = RGB(240, 140, 0);
+                   kFilter = RGB(30, 80, 220), kDrawn = RGB(240, 140, 0), kHome = RGB(0, 130, 60);
 
 // From this many pixels a degree at 96 DPI on, 1:110m borders would put places on the coast
 // in the sea, and the 1:50m ones are drawn.
 constexpr double kFineBordersFrom = 8;
 
 // The strip below the map, in dialog units: margin, button and line heights, the gap between
-// them, and the buttons' widths from the right (Отмена, Сбросить фильтр, Применить).
+// them, and the buttons' widths from the right (Отмена, Сбросить фильтр, Применить, Убрать дом).
 constexpr int kMargin = 6, kButtonHeight = 14, kLineHeight = 10, kGap = 3;
-constexpr int kButtonWidths[] = {54, 80, 60};
-constexpr int kButtons[] = {IDCANCEL, IDC_MAP_RESET, IDOK};
+constexpr int kButtonWidths[] = {54, 80, 60, 80};
+constexpr int kButtons[] = {IDCANCEL, IDC_MAP_RESET, IDOK, IDC_MAP_HOME_CLEAR};
 
 struct Param {
     AppState* state;
@@ -59,9 +60,11 @@ struct MapWindow {
     // The strip's sizes in pixels at created_dpi: kMargin, kButtonHeight, kLineHeight, kGap,
     // then the buttons' widths.
     int strip[4 + std::size(kButtonWidths)] = {};
+    RecordList records;
     std::vector<MapCoord> objects;
     std::vector<bool> exported;  // whether an enabled type carries the object's id
     std::vector<ExportShare> shares;
+    std::vector<std::uint32_t> order;  // nearest to home first; empty without a home
     MapView view;
     RECT area = {};  // where the map is drawn, in client coordinates
     SIZE min_size = {};
@@ -125,12 +128,22 @@ void update_status(HWND dialog) {
         std::size_t inside = 0;
         for (std::size_t i = 0; i < m.objects.size(); ++i)
             inside += kept[i] = area->contains(m.objects[i].lon, m.objects[i].lat);
+        const ExportPlan plan = plan_export(m.shares, &kept, kExportSizeCap, m.order);
         const auto rectangle =
             load_string_copy(state, IDS_MAP_RECTANGLE, grouped(inside),
-                             export_budget_text(state, plan_export(m.shares, &kept)));
+                             export_budget_text(state, plan, reach_of(state, m.records, plan)));
         text += (text.empty() ? L"" : L" · ") + rectangle.value_or(L"");
     } else {
+        // The home point where it is set, before the hint; how to set it after the hint.
+        const std::optional<GeoPoint> home = home_point(state);
+        if (home)
+            text += (text.empty() ? L"" : L" · ") +
+                    load_string_copy(state, IDS_MAP_HOME,
+                                     degrees(state, home->lat, IDS_MAP_NORTH, IDS_MAP_SOUTH),
+                                     degrees(state, home->lon, IDS_MAP_EAST, IDS_MAP_WEST))
+                        .value_or(L"");
         text += (text.empty() ? L"" : L" · ") + load_string_copy(state, IDS_MAP_HINT).value_or(L"");
+        if (!home) text += L" · " + load_string_copy(state, IDS_MAP_HOME_HINT).value_or(L"");
     }
     SetDlgItemTextW(dialog, IDC_MAP_STATUS, text.c_str());
     EnableWindow(GetDlgItem(dialog, IDOK), m.drawn && area);
@@ -226,6 +239,23 @@ void draw_objects() {
     }
 }
 
+// The home point: a green disc with a white rim, above the objects.
+void draw_home(HDC dc) {
+    const std::optional<GeoPoint> home = home_point(*g_map.state);
+    if (!home) return;
+    const MapPoint p = g_map.view.to_pixel({home->lon, home->lat});
+    if (!(std::fabs(p.x) < 1e5 && std::fabs(p.y) < 1e5)) return;
+    const int r = px(5), x = static_cast<int>(std::lround(p.x)),
+              y = static_cast<int>(std::lround(p.y));
+    UniqueGdi<HPEN> rim(CreatePen(PS_SOLID, px(2), RGB(255, 255, 255)));
+    UniqueGdi<HBRUSH> fill(CreateSolidBrush(kHome));
+    const HGDIOBJ old_pen = SelectObject(dc, rim.get());
+    const HGDIOBJ old_brush = SelectObject(dc, fill.get());
+    Ellipse(dc, x - r, y - r, x + r + 1, y + r + 1);
+    SelectObject(dc, old_brush);
+    SelectObject(dc, old_pen);
+}
+
 void frame(HDC dc, MapPoint a, MapPoint b, COLORREF colour, bool dashed = false) {
     LOGBRUSH brush = {BS_SOLID, colour, 0};
     UniqueGdi<HPEN> pen(
@@ -279,6 +309,7 @@ void paint(HWND dialog) {
         // A rectangle that four bounds cannot describe is dashed.
         if (m.drawn || m.drag == MapWindow::Drag::Draw)
             frame(dc, m.from, m.to, kDrawn, !area_of_rectangle(m.view, m.from, m.to));
+        draw_home(dc);
         draw_grid_labels(dc, grid);
         BitBlt(screen, m.area.left, m.area.top, width, height, dc, 0, 0, SRCCOPY);
         SelectObject(dc, old_font);
@@ -342,11 +373,20 @@ void erase_strip(HWND dialog, HDC dc) {
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
 }
 
+// The export's order for the map's objects: it follows the home point.
+void order_objects() {
+    MapWindow& m = g_map;
+    const std::optional<GeoPoint> home = home_point(*m.state);
+    m.order = home ? nearest_first(m.records, *home) : std::vector<std::uint32_t>();
+}
+
 void load_objects(const MapSource& source) {
     MapWindow& m = g_map;
     AppState& state = *m.state;
-    RecordList records;
-    if (source.path) read_speedcam_file(records, *source.path, source.encoding, source.format);
+    RecordList& records = m.records;
+    read_speedcam_files(records, source.paths, source.encoding, source.format, {},
+                        state.drop_repeats != 0);
+    order_objects();
     IdTable<unsigned char> enabled(0);
     for (const CameraType& type : state.types)
         if (type.export_enabled) enabled[type.id] = 1;
@@ -379,8 +419,10 @@ BOOL on_init(HWND dialog, const Param& param) {
     SetDlgItemTextW(dialog, IDOK, load_string(state, IDS_MAP_APPLY));
     SetDlgItemTextW(dialog, IDC_MAP_RESET, load_string(state, IDS_MAP_RESET));
     SetDlgItemTextW(dialog, IDCANCEL, load_string(state, IDS_CANCEL));
+    SetDlgItemTextW(dialog, IDC_MAP_HOME_CLEAR, load_string(state, IDS_MAP_HOME_CLEAR));
     // Switching off a filter that is not on would only read the file again.
     EnableWindow(GetDlgItem(dialog, IDC_MAP_RESET), state.filter.area.on());
+    EnableWindow(GetDlgItem(dialog, IDC_MAP_HOME_CLEAR), home_point(state).has_value());
     const int units[] = {kMargin, kButtonHeight, kLineHeight, kGap};
     for (std::size_t i = 0; i < std::size(m.strip); ++i) {
         const int value = i < 4 ? units[i] : kButtonWidths[i - 4];
@@ -391,9 +433,15 @@ BOOL on_init(HWND dialog, const Param& param) {
     }
     RECT r;
     GetWindowRect(dialog, &r);
-    // Half the template is still room for the buttons and a map worth looking at; it lets the
-    // window fit a small screen at a large scale.
-    m.min_size = {(r.right - r.left) / 2, (r.bottom - r.top) / 2};
+    // Half the template is still room for a map worth looking at; it lets the window fit a
+    // small screen at a large scale. The buttons need their own width.
+    RECT client;
+    GetClientRect(dialog, &client);
+    long buttons = (r.right - r.left) - client.right + m.strip[0];
+    for (std::size_t i = 0; i < std::size(kButtons); ++i)
+        buttons +=
+            button_width(GetDlgItem(dialog, kButtons[i]), m.strip[4 + i], m.strip[0]) + m.strip[0];
+    m.min_size = {std::max((r.right - r.left) / 2, buttons), (r.bottom - r.top) / 2};
     // Never opened before: the template centres it.
     const std::int32_t* saved = state.map_rect;
     if (saved[0] != 0 || saved[1] != 0 || saved[2] != 0 || saved[3] != 0)
@@ -413,6 +461,31 @@ void end_drag(HWND dialog) {
         m.drawn = std::fabs(m.to.x - m.from.x) >= 3 && std::fabs(m.to.y - m.from.y) >= 3;
     m.drag = MapWindow::Drag::None;
     if (GetCapture() == dialog) ReleaseCapture();
+    update_status(dialog);
+    InvalidateRect(dialog, &m.area, FALSE);
+}
+
+// Ctrl and a click: the export begins with the objects nearest to that place.
+void set_home(HWND dialog, LPARAM lparam) {
+    MapWindow& m = g_map;
+    if (!in_area({GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)})) return;
+    const MapCoord c = m.view.to_coord(map_point(lparam));
+    m.state->home = {1, 0, {std::remainder(c.lon, 360.0), std::clamp(c.lat, -90.0, 90.0)}};
+    order_objects();
+    EnableWindow(GetDlgItem(dialog, IDC_MAP_HOME_CLEAR), TRUE);
+    update_status(dialog);
+    InvalidateRect(dialog, &m.area, FALSE);
+}
+
+void clear_home(HWND dialog) {
+    MapWindow& m = g_map;
+    m.state->home.set = 0;
+    order_objects();
+    // The focus leaves the button before it is disabled, or the keyboard would lose the window.
+    if (GetFocus() == GetDlgItem(dialog, IDC_MAP_HOME_CLEAR))
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDCANCEL)),
+                     TRUE);
+    EnableWindow(GetDlgItem(dialog, IDC_MAP_HOME_CLEAR), FALSE);
     update_status(dialog);
     InvalidateRect(dialog, &m.area, FALSE);
 }
@@ -514,7 +587,10 @@ INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
             on_wheel(dialog, wparam, lparam);
             return TRUE;
         case WM_LBUTTONDOWN:
-            on_button_down(dialog, lparam, (wparam & MK_SHIFT) != 0);
+            if ((wparam & MK_CONTROL) != 0)
+                set_home(dialog, lparam);
+            else
+                on_button_down(dialog, lparam, (wparam & MK_SHIFT) != 0);
             return TRUE;
         case WM_RBUTTONDOWN:
             on_button_down(dialog, lparam, true);
@@ -539,6 +615,9 @@ INT_PTR on_message(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
                 case IDC_MAP_RESET:
                     m.state->filter.area = AreaFilter{};
                     EndDialog(dialog, IDC_MAP_RESET);
+                    return TRUE;
+                case IDC_MAP_HOME_CLEAR:
+                    clear_home(dialog);
                     return TRUE;
                 default:
                     return end_on_ok_or_cancel(dialog, wparam);

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "codepage.h"
 #include "export.h"
 #include "main_window.h"
+#include "nearest.h"
 #include "reader.h"
 #include "resource.h"
 #include "strings.h"
@@ -68,9 +70,19 @@ void fill_types(ListControl& types, AppState& state) {
     } filled{w};
     const std::vector<TypeSummaryRow> rows = summarize_types(state.records, state.types);
     SendMessageW(types.list, LVM_SETITEMCOUNT, rows.size(), 0);
+    // The rows of types the table lacks point at stand-ins that must not move.
+    w.unknown_types.clear();
+    w.unknown_types.reserve(rows.size());
     for (const TypeSummaryRow& summary : rows) {
-        if (summary.type == nullptr) continue;
-        const CameraType& type = *summary.type;
+        CameraType* const known = summary.type;
+        if (known == nullptr) {
+            CameraType& stand_in = w.unknown_types.emplace_back();
+            stand_in.id = summary.id;
+            const auto text = load_string_copy(state, IDS_TYPE_UNKNOWN, summary.id);
+            text.value_or(L"").copy(stand_in.description, 126);
+            stand_in.export_enabled = 0;
+        }
+        const CameraType& type = known ? *known : w.unknown_types.back();
         const int row = list_append_row(types, L"");
         if (row < 0) continue;
         const auto id = format_string(L"%d", type.id);
@@ -79,7 +91,8 @@ void fill_types(ListControl& types, AppState& state) {
         lv_set_cell(types.list, row, 2, count.c_str());
         lv_set_cell(types.list, row, 3, type.description);
         lv_set_cell(types.list, row, 4, type.message_format);
-        list_set_row_payload(types, reinterpret_cast<LPARAM>(summary.type), row);
+        list_set_row_payload(types, reinterpret_cast<LPARAM>(&type), row);
+        if (known == nullptr) list_set_row_colors(types, row, &w.unknown_text, nullptr);
         LVITEMW state_item = {};
         state_item.stateMask = LVIS_STATEIMAGEMASK;
         state_item.state = INDEXTOSTATEIMAGEMASK(type.export_enabled != 0 ? 2 : 1);
@@ -105,23 +118,33 @@ void show_type_part(HWND status_bar, AppState& state, InputFormat format, TextEn
                 load_string(state, IDS_STATUS_TYPE, format_name, plain_text(state, encoding_name)));
 }
 
-// The objects shown, and how many of the file's the area filter hides.
+// The objects shown, how many of the files' the area filter hides, and how many repeats were
+// left out. How many are of types the table lacks, which are never exported, the type list's
+// grey rows show.
 void show_objects_part(HWND status_bar, AppState& state) {
     const auto filter =
         load_string_copy(state, state.filter.area.on() ? IDS_FILTER_ON : IDS_FILTER_OFF);
     const std::uint64_t hidden = state.records.kept_out();
-    sb_set_text(
-        status_bar, 2,
-        hidden > 0 ? load_string(state, IDS_STATUS_OBJECTS_HIDDEN, grouped(state.records.size()),
-                                 filter, grouped(hidden))
-                   : load_string(state, IDS_STATUS_OBJECTS, grouped(state.records.size()), filter));
+    std::wstring text =
+        (hidden > 0
+             ? load_string_copy(state, IDS_STATUS_OBJECTS_HIDDEN, grouped(state.records.size()),
+                                filter, grouped(hidden))
+             : load_string_copy(state, IDS_STATUS_OBJECTS, grouped(state.records.size()), filter))
+            .value_or(L"");
+    const std::uint64_t repeats = main_window().repeats;
+    if (repeats > 0)
+        text = load_string_copy(state, IDS_STATUS_REPEATS, text, grouped(repeats)).value_or(text);
+    sb_set_text(status_bar, 2, text.c_str());
 }
 
-// Where the part names the file: entry `text` with the path, shortened to fit.
-void name_file(HWND status_bar, AppState& state, unsigned text, const std::wstring& path) {
+// Where the part names the file: entry `text` with the path, shortened to fit; the tip shows
+// `tip`, or the path.
+void name_file(HWND status_bar, AppState& state, unsigned text, const std::wstring& path,
+               const std::wstring& tip = {}) {
     MainWindow& w = main_window();
     w.file_text = text;
     w.file_path = path;
+    w.file_tip = tip.empty() ? path : tip;
     show_file_part(status_bar, state);
 }
 
@@ -148,6 +171,8 @@ void show_file_tip(HWND status_bar, AppState& state, const RECT& part, const std
             WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetParent(status_bar),
             nullptr, static_cast<HINSTANCE>(state.instance), nullptr);
+        // A width makes the tip break at the line ends between several files' paths.
+        SendMessageW(w.status_tip, TTM_SETMAXTIPWIDTH, 0, 4096);
         SendMessageW(w.status_tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
         return;
     }
@@ -178,19 +203,52 @@ std::wstring grouped(std::uint64_t n) {
     return digits;
 }
 
-std::wstring export_budget_text(AppState& state, const ExportPlan& plan) {
+std::wstring export_budget_text(AppState& state, const ExportPlan& plan,
+                                std::optional<double> reach) {
     const unsigned limit = static_cast<unsigned>(kExportSizeCap / (1024 * 1024));
-    const auto text = plan.result == ExportResult::Capped
-                          ? load_string_copy(state, IDS_BUDGET_OVER, limit, grouped(plan.objects),
-                                             grouped(plan.exportable))
-                          : load_string_copy(state, IDS_BUDGET, grouped(plan.objects),
-                                             size_text(state, plan.bytes), limit);
+    const auto text =
+        plan.result != ExportResult::Capped
+            ? load_string_copy(state, IDS_BUDGET, grouped(plan.objects),
+                               size_text(state, plan.bytes), limit)
+        : reach
+            ? load_string_copy(state, IDS_BUDGET_NEAREST, limit, grouped(plan.objects),
+                               from_utf8(kilometres_text(*reach, ',')), grouped(plan.exportable))
+            : load_string_copy(state, IDS_BUDGET_OVER, limit, grouped(plan.objects),
+                               grouped(plan.exportable));
     return text.value_or(L"");
 }
 
+std::optional<double> reach_of(const AppState& state, const RecordList& records,
+                               const ExportPlan& plan) {
+    const std::optional<GeoPoint> home = home_point(state);
+    if (!home || plan.result != ExportResult::Capped || plan.last >= records.size())
+        return std::nullopt;
+    const GeoPoint last = place_of(records[plan.last]);
+    return on_earth(last) ? std::optional(distance_metres(*home, last)) : std::nullopt;
+}
+
+void show_types_again(HWND status_bar) {
+    MainWindow& w = main_window();
+    AppState& state = *w.state;
+    {
+        RedrawOff types_redraw(w.types.list);
+        list_clear(w.types);
+        fill_types(w.types, state);
+    }
+    show_objects_part(status_bar, state);
+    show_export_budget(status_bar, state);
+}
+
+void order_export(AppState& state) {
+    const std::optional<GeoPoint> home = home_point(state);
+    state.export_order = home ? nearest_first(state.records, *home) : std::vector<std::uint32_t>();
+}
+
 void show_export_budget(HWND status_bar, AppState& state) {
-    const ExportPlan plan = plan_export(state.records, state.types);
-    sb_set_text(status_bar, 3, export_budget_text(state, plan).c_str());
+    const ExportPlan plan =
+        plan_export(state.records, state.types, kExportSizeCap, state.export_order);
+    sb_set_text(status_bar, 3,
+                export_budget_text(state, plan, reach_of(state, state.records, plan)).c_str());
     status_parts_fit(main_window().status_parts, status_bar, state);
     show_file_part(status_bar, state);  // the first part takes what the others leave
 }
@@ -246,22 +304,30 @@ void show_file_part(HWND status_bar, AppState& state) {
     // The part's frame and the margin the bar keeps inside it on either side.
     const long room =
         part.right - part.left - 2 * (GetSystemMetrics(SM_CXEDGE) + metrics.tmAveCharWidth);
+    // Several files are counted; their paths are the tip's.
+    const auto entry = [&](std::wstring_view path) {
+        return (w.file_text == IDS_STATUS_FILES
+                    ? load_string_copy(state, w.file_text, w.file_count)
+                    : load_string_copy(state, w.file_text, std::wstring(path)))
+            .value_or(L"");
+    };
     const std::wstring shown = shorten_path(w.file_path, [&](std::wstring_view candidate) {
-        const std::wstring text =
-            load_string_copy(state, w.file_text, std::wstring(candidate)).value_or(L"");
+        if (w.file_text == IDS_STATUS_FILES) return true;
+        const std::wstring text = entry(candidate);
         SIZE size = {};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
         return size.cx <= room;
     });
     SelectObject(dc, old);
     ReleaseDC(status_bar, dc);
-    sb_set_text(status_bar, 0, load_string(state, w.file_text, shown));
-    show_file_tip(status_bar, state, part, w.file_path);
+    sb_set_text(status_bar, 0, entry(shown).c_str());
+    show_file_tip(status_bar, state, part, w.file_tip);
 }
 
-bool show_speedcam_file(const std::wstring& path, HWND status_bar) {
+bool show_speedcam_files(const std::vector<std::wstring>& paths, HWND status_bar,
+                         std::size_t* failed) {
     MainWindow& w = main_window();
-    if (w.state == nullptr) return false;
+    if (w.state == nullptr || paths.empty()) return false;
     AppState& state = *w.state;
     const TextEncoding encoding = w.encoding;
     const InputFormat format = w.format;
@@ -269,22 +335,34 @@ bool show_speedcam_file(const std::wstring& path, HWND status_bar) {
     // The rows point into the record list, so they go before the reader replaces it.
     SendMessageW(w.objects.list, LVM_SETITEMCOUNT, 0, 0);
     list_clear(w.types);
-    name_file(status_bar, state, IDS_STATUS_READING, path);
+    name_file(status_bar, state, IDS_STATUS_READING, paths.back());
     show_type_part(status_bar, state, format, encoding);
     for (int part : {2, 3}) sb_set_text(status_bar, part, L"");
     paint_now(GetParent(status_bar));
 
     RedrawOff objects_redraw(w.objects.list);
     RedrawOff types_redraw(w.types.list);
-    const bool read = read_speedcam_file(state.records, path, encoding, format, state.filter.area);
-    if (read) {
+    const FilesRead outcome = read_speedcam_files(state.records, paths, encoding, format,
+                                                  state.filter.area, state.drop_repeats != 0);
+    w.repeats = outcome.repeats;
+    order_export(state);
+    if (outcome.read) {
         fill_objects(w.objects, state);
         fill_types(w.types, state);
     }
-    name_file(status_bar, state, read ? IDS_STATUS_FILE : IDS_READ_FAILED, path);
+    std::wstring all;
+    for (const std::wstring& path : paths) all += (all.empty() ? L"" : L"\r\n") + path;
+    w.file_count = static_cast<unsigned>(paths.size());
+    if (!outcome.read)
+        name_file(status_bar, state, IDS_READ_FAILED, paths[outcome.failed]);
+    else if (paths.size() == 1)
+        name_file(status_bar, state, IDS_STATUS_FILE, paths.front());
+    else
+        name_file(status_bar, state, IDS_STATUS_FILES, {}, all);
     show_objects_part(status_bar, state);
     show_export_budget(status_bar, state);
-    return read;
+    if (failed != nullptr) *failed = outcome.failed;
+    return outcome.read;
 }
 
 void object_list_display_info(NMLVDISPINFOW& info) {

@@ -19,6 +19,8 @@
 #include "codepage.h"
 #include "main_commands.h"
 #include "main_window.h"
+#include "nearest.h"
+#include "parser.h"
 #include "resource.h"
 #include "show_file.h"
 #include "test_support.h"
@@ -283,8 +285,9 @@ TEST_F(MainWindowTest, AnchoringDpiChangeAndPlacementOnTheScreen) {
     }
 }
 
-// Each file shows its records and one row per type met that the table knows, with the first
-// entry's texts (navitel_lf.txt meets type 1 twice; the table has two entries for it): both
+// Each file shows its records and one row per type met, with the first entry's texts
+// (navitel_lf.txt meets type 1 twice; the table has two entries for it), or, for a type the
+// table lacks, a grey row that says so: both
 // lists of each file, as tests/expected/main_window_files.txt has them. A file that cannot be
 // read after a good one is told, and leaves empty lists and a true status bar, whether it is
 // opened or read again.
@@ -531,7 +534,7 @@ TEST_F(MainWindowTest, AFileOfTheOtherDialectAsksToBeOpenedSo) {
     const std::wstring as_igo = L"Orvane: " + wintest::text_of(state_, IDS_ASK_OPEN_AS_IGO);
     EXPECT_EQ(with_box([&] { read(InputFormat::Navitel, igo_file); }, IDNO), as_igo);
     EXPECT_EQ(status(1, 2), L"Тип: Формат Navitel (UTF-8)|Объектов: 3 (Фильтр: Откл)");
-    EXPECT_EQ(table(types_), Rows{});
+    EXPECT_EQ(table(types_).front(), L"-|192|1|Тип 192 (нет в таблице)|");
     EXPECT_EQ(with_box([&] { read(InputFormat::Navitel, igo_file); }, IDYES), as_igo);
     EXPECT_EQ(status(1, 2), L"Тип: Формат IGO (UTF-8)|Объектов: 3 (Фильтр: Откл)");
     EXPECT_EQ(table(types_).size(), 3u);
@@ -541,6 +544,88 @@ TEST_F(MainWindowTest, AFileOfTheOtherDialectAsksToBeOpenedSo) {
     EXPECT_EQ(with_box([&] { read(InputFormat::Igo, navitel_file); }, IDYES),
               L"Orvane: " + wintest::text_of(state_, IDS_ASK_OPEN_AS_NAVITEL));
     EXPECT_EQ(status(1), L"Тип: Формат Navitel (UTF-8)");
+}
+
+// A second file joins the first as one list and the status bar counts them; one that cannot be
+// read is told and left out. "Убирать повторы" reads them again without the second's copy of
+// the first's camera, and says how many went. A type the table lacks, given a message in the
+// editor, joins the table checked, is exported, saved and read back.
+TEST_F(MainWindowTest, SeveralFilesRepeatsAndATypeAddedThroughTheEditor) {
+    open("navitel_lf.txt");
+    const std::wstring second =
+        write("second.txt", "1,37.6176,55.75222,1,50,1,0\n2,38,56,8,60,1,0\n");
+    add_speedcam_file(window_, second);
+    // The part shortens the path to fit; its tip shows both whole.
+    const auto two_files = [&] {
+        return status(0) == L"Загружено файлов: 2" &&
+               main_window().file_tip == test::data_path("navitel_lf.txt") + L"\r\n" + second;
+    };
+    EXPECT_TRUE(two_files()) << testing::PrintToString(status(0));
+    EXPECT_EQ(table(objects_).back(), L"38, 56|8|60|");
+    EXPECT_EQ(with_box([&] { add_speedcam_file(window_, dir_.file("gone.txt")); }),
+              L"Error: Не удалось прочитать файл " + dir_.file("gone.txt"));
+    EXPECT_TRUE(ListView_GetItemCount(objects_) == 7 && two_files());
+    SendMessageW(window_, WM_COMMAND, IDM_REPEATS, 0);
+    EXPECT_EQ(GetMenuState(GetMenu(window_), IDM_REPEATS, MF_BYCOMMAND) & MF_CHECKED, MF_CHECKED);
+    EXPECT_EQ(status(2), L"Объектов: 6 (Фильтр: Откл) · повторов убрано: 1");
+
+    const int unknown = static_cast<int>(table(types_).size()) - 1;
+    EXPECT_EQ(table(types_)[unknown], L"-|8|1|Тип 8 (нет в таблице)|");
+    ListView_SetCheckState(types_, unknown, TRUE);
+    EXPECT_FALSE(checked(unknown)) << "no box of a type the table lacks";
+    const auto add = [&](const wchar_t* message) {
+        ListView_SetItemState(types_, unknown, LVIS_SELECTED | LVIS_FOCUSED, 0xF);
+        SetFocus(types_);
+        return with_box(command(IDOK), IDOK,
+                        {{IDC_ELEMENT_DESC, L"Пост ДПС"}, {IDC_ELEMENT_FORMAT, message}});
+    };
+    EXPECT_EQ(add(L""), L"Редактор элемента: |Тип 8|");
+    EXPECT_EQ(table(types_).size(), 5u) << "no message, no type";
+    add(L"Пост %SPEED%");
+    EXPECT_EQ(table(types_).back(), L"x|8|1|Пост ДПС|Пост %SPEED%");
+    with_box([&] { export_and_report(window_, dir_.file("out.csv")); });
+    EXPECT_TRUE(test::read_bytes(dir_.file("out.csv")).ends_with("38,56,\"Пост 60\"\r\n"));
+    close();
+    CameraTypeList saved;
+    load_camera_types(saved, state_.type_config_path, InputFormat::Navitel);
+    EXPECT_EQ(std::wstring(saved.back().description) + L"|" + saved.back().message_format,
+              L"Пост ДПС|Пост %SPEED%");
+    EXPECT_EQ(state_.drop_repeats, 1);
+}
+
+// Ctrl and a click on the map set the home point, kept when the map is cancelled; the export
+// then begins with the objects nearest to it, and past 6 MB the budget says how many of the
+// nearest go in and how far they reach. "Убрать дом" takes the point away.
+TEST_F(MainWindowTest, TheHomePointOrdersTheExportNearestFirst) {
+    std::string big;  // along a parallel, 100,000 objects: more than 6 MB
+    for (int i = 0; i < 100000; ++i)
+        big += "1,3" + std::to_string(i / 10000.0) + ",55.5,1,60,1,0\n";
+    open();
+    read(InputFormat::Navitel, write("big.txt", big));
+    const auto click = [](HWND map) {
+        RECT r;
+        GetClientRect(map, &r);
+        SendMessageW(map, WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL,
+                     MAKELPARAM(r.right / 2, r.bottom / 4));
+    };
+    with_box(command(IDM_MAP), IDCANCEL, {}, click);
+    ASSERT_EQ(state_.home.set, 1);
+    const GeoPoint home = state_.home.place;
+    const ExportPlan plan = plan_export(state_.records, state_.types, kExportSizeCap,
+                                        nearest_first(state_.records, home));
+    EXPECT_EQ(status(3), L"Больше 6 МБ: войдут ближайшие " + grouped(plan.objects) + L" (до " +
+                             from_utf8(kilometres_text(
+                                 distance_metres(home, place_of(state_.records[plan.last])), ',')) +
+                             L" км) из 100 000");
+    with_box([&] { export_and_report(window_, dir_.file("out.csv")); });
+    const std::string csv = test::read_bytes(dir_.file("out.csv"));
+    const std::string first =
+        csv.substr(csv.find('\n') + 1, csv.find(',', csv.find('\n')) - csv.find('\n') - 1);
+    EXPECT_NEAR(coordinate_to_double(first), home.lon, 1e-4) << first;
+    with_box(command(IDM_MAP), IDCANCEL, {},
+             [](HWND map) { SendMessageW(map, WM_COMMAND, IDC_MAP_HOME_CLEAR, 0); });
+    EXPECT_EQ(state_.home.set, 0);
+    EXPECT_EQ(status(3).find(L"ближайшие"), std::wstring::npos) << "the file's order again";
 }
 
 // Past 6 MB the file is cut and the user is told to narrow the area. The good export is the

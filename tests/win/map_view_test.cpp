@@ -180,7 +180,7 @@ TEST(MapWindow, ARectangleAcross180CannotBeApplied) {
     test::write_bytes(dir.file("chukotka.txt"),
                       "1,177.5,64.7,1,60,1,0\n2,179.6,66.1,1,60,1,0\n3,-179.4,65.9,1,60,1,0\n"
                       "4,-173.2,64.4,1,60,1,0\n");
-    const HWND map = create_map_window(nullptr, state, {dir.file("chukotka.txt")});
+    const HWND map = create_map_window(nullptr, state, {{dir.file("chukotka.txt")}});
     RECT c, line;
     GetClientRect(map, &c);
     GetWindowRect(GetDlgItem(map, IDC_MAP_STATUS), &line);

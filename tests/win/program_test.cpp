@@ -75,7 +75,8 @@ class ProgramTest : public testing::Test {
 // The close box declines, as Cancel does (both arrive as IDCANCEL), and the settings are
 // still written back: each block as it was read, the filter's reserved bytes too, which no
 // code reads; a damaged or missing one as its default. In tests/data/settings_damaged.ini,
-// Window has a wrong checksum, List1 the size of another block, List2 is not hex, Map is gone.
+// Window and Home have a wrong checksum, List1 and Repeats the size of another block, List2 is
+// not hex, Map is gone.
 TEST_F(ProgramTest, DecliningTheTermsStillWritesTheSettingsBack) {
     for (const auto& [ini, expected] :
          {std::pair{"settings_unusual.ini", "data"}, {"settings_damaged.ini", "expected"}}) {
