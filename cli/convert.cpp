@@ -296,10 +296,8 @@ int run_convert(const std::vector<std::wstring>& args, const std::wstring& exe_d
     };
     // What needs no other batch is done on the threads that parse them.
     const RecordBatchPrepare prepare = [&](RecordList& batch) {
-        if (o.no_duplicates)
-            repeats.prepare(batch);
-        else
-            batch.places();
+        if (o.no_duplicates) repeats.prepare(batch);
+        if (o.near) batch.places();
     };
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         r.objects.push_back(0);

@@ -244,6 +244,64 @@ double coordinate_to_double(std::string_view text) {
 
 namespace {
 
+// How many of the eight bytes from `p` on are digits, counted from the first, and their value.
+struct Digits {
+    int count;
+    std::uint64_t value;
+};
+Digits eight_digits(const char* p) {
+    std::uint64_t chunk;
+    std::memcpy(&chunk, p, sizeof chunk);
+    // A byte is a digit when its high half is 3 and adding 6 keeps it so.
+    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0, kThree = 0x3030303030303030;
+    const std::uint64_t other =
+        ((chunk & kHigh) ^ kThree) | (((chunk + 0x0606060606060606) & kHigh) ^ kThree);
+    const int count = other == 0 ? 8 : std::countr_zero(other) / 8;
+    if (count == 0) return {0, 0};
+    // The digits move to the high bytes, so that the low ones read as leading zeros, then
+    // pairs, fours and eights of them are joined.
+    std::uint64_t v = (chunk - kThree) << (8 * (8 - count));
+    v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FF;
+    v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFF;
+    v = (v * 10000 + (v >> 32)) & 0xFFFFFFFF;
+    return {count, v};
+}
+
+}  // namespace
+
+double coordinate_to_double(const char (&text)[32]) {
+    // [-]digits[.digits] of at most 8 and 16 digits, the terminator within the 32 bytes: each
+    // read of eight bytes from a digit's place stays inside them.
+    const char* p = text + (text[0] == '-');
+    const Digits whole = eight_digits(p);
+    if (whole.count < 8) {
+        std::uint64_t mantissa = whole.value;
+        int decimals = 0;
+        const char* q = p + whole.count;
+        if (*q == '.') {
+            const Digits first = eight_digits(q + 1);
+            const Digits second = first.count == 8 ? eight_digits(q + 9) : Digits{0, 0};
+            static constexpr std::uint64_t kTens[] = {1,      10,      100,      1000,     10000,
+                                                      100000, 1000000, 10000000, 100000000};
+            mantissa =
+                (mantissa * kTens[first.count] + first.value) * kTens[second.count] + second.value;
+            decimals = first.count + second.count;
+            q += 1 + decimals;
+        }
+        // Past the digits of the fast way, or too many for it, the text is read the long way.
+        const bool plain = *q < '0' || *q > '9';
+        if (plain && whole.count + decimals <= 15 && (whole.count > 0 || decimals > 0)) {
+            static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+            const double value = static_cast<double>(mantissa) / kTens[decimals];
+            return text[0] == '-' ? -value : value;
+        }
+    }
+    return coordinate_to_double(std::string_view(text, strnlen(text, sizeof text)));
+}
+
+namespace {
+
 // Rows looked at when a file has no header that tells its shape.
 constexpr int kShapeRows = 64;
 

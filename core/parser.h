@@ -46,3 +46,6 @@ constexpr std::size_t kShapeHeadBytes = 64 * 1024;
 // Coordinate text to number for the area filter: the longest prefix that reads as a decimal
 // number, classic locale; no number gives 0.0.
 double coordinate_to_double(std::string_view text);
+// The same for a record's coordinate text, the same bits sooner: a text whose terminator is
+// within its 32 bytes may be read eight bytes at a time.
+double coordinate_to_double(const char (&text)[32]);

@@ -94,7 +94,7 @@ struct RepeatFilter::Slot {
 
 struct RepeatFilter::Place {
     GeoPoint at;
-    std::int32_t type;
+    Slot slot;            // what keeping it stores
     std::uint32_t first;  // of its looks; the first is its own cell
     std::uint8_t looks;   // 0: no place on the earth, never a repeat
 };
@@ -108,22 +108,24 @@ struct RepeatFilter::Look {
 struct RepeatFilter::Prepared {
     std::vector<Place> places;
     std::vector<Look> looks;
+    std::size_t capacity = 0;  // of the table the looks' homes were worked out for
 };
 
 RepeatFilter::RepeatFilter() = default;
 RepeatFilter::~RepeatFilter() = default;
 
-std::size_t RepeatFilter::home_of(std::uint64_t cell, std::int32_t type) const {
+std::size_t RepeatFilter::home_of(std::uint64_t cell, std::int32_t type, std::size_t capacity) {
     // Any number of lines spreads the keys evenly, not only powers of two.
     __extension__ using Wide = unsigned __int128;
     const std::uint64_t key = mix(cell * 0x9E3779B97F4A7C15ULL ^ static_cast<std::uint32_t>(type));
-    const std::size_t lines = capacity_ / kLineSlots;
+    const std::size_t lines = capacity / kLineSlots;
     return static_cast<std::size_t>((static_cast<Wide>(key) * lines) >> 64) * kLineSlots;
 }
 
 void RepeatFilter::reserve(std::uint64_t more) {
     const std::uint64_t objects = used_ + more;
-    if (static_cast<double>(objects) > kMaxLoad * static_cast<double>(capacity_)) grow(objects);
+    if (static_cast<double>(objects) > kMaxLoad * static_cast<double>(capacity_.load()))
+        grow(objects);
 }
 
 void RepeatFilter::grow(std::uint64_t objects) {
@@ -136,22 +138,23 @@ void RepeatFilter::grow(std::uint64_t objects) {
     // Zero-filled, and a slot of zeros is empty.
     Slot* const old = std::exchange(slots_, static_cast<Slot*>(memory.get()));
     std::swap(memory, memory_);
-    const std::size_t old_capacity = std::exchange(capacity_, capacity);
+    const std::size_t old_capacity = capacity_.exchange(capacity);
     for (std::size_t i = 0; i < old_capacity; ++i) {
         if (old[i].cell_north == 0) continue;
-        std::size_t at = home_of(old[i].cell_north & ~kNorthMask, old[i].type);
-        while (slots_[at].cell_north != 0) at = at + 1 == capacity_ ? 0 : at + 1;
+        std::size_t at = home_of(old[i].cell_north & ~kNorthMask, old[i].type, capacity);
+        while (slots_[at].cell_north != 0) at = at + 1 == capacity ? 0 : at + 1;
         slots_[at] = old[i];
     }
 }
 
 bool RepeatFilter::is_repeat(const Place& p, const std::vector<Look>& looks) const {
+    const std::size_t capacity = capacity_.load(std::memory_order_relaxed);
     for (std::uint32_t l = p.first; l < p.first + p.looks; ++l) {
         const Look& look = looks[l];
         for (std::size_t i = look.home; slots_[i].cell_north != 0;
-             i = i + 1 == capacity_ ? 0 : i + 1) {
+             i = i + 1 == capacity ? 0 : i + 1) {
             const Slot& s = slots_[i];
-            if ((s.cell_north & ~kNorthMask) != look.cell || s.type != p.type) continue;
+            if ((s.cell_north & ~kNorthMask) != look.cell || s.type != p.slot.type) continue;
             const auto north = static_cast<double>(s.cell_north & kNorthMask);
             const CellShape cell = shape_of(look.cell);
             const GeoPoint kept{cell.corner.lon + s.east / kEastSteps * cell.width,
@@ -163,24 +166,21 @@ bool RepeatFilter::is_repeat(const Place& p, const std::vector<Look>& looks) con
 }
 
 void RepeatFilter::insert(const Place& p, const Look& own) {
+    const std::size_t capacity = capacity_.load(std::memory_order_relaxed);
     std::size_t i = own.home;
-    while (slots_[i].cell_north != 0) i = i + 1 == capacity_ ? 0 : i + 1;
-    Slot& s = slots_[i];
-    const CellShape cell = shape_of(own.cell);
-    s.cell_north = own.cell | steps_of((p.at.lat - cell.corner.lat) / kRowDegrees, kNorthSteps);
-    s.type = p.type;
-    s.east =
-        static_cast<std::uint32_t>(steps_of((p.at.lon - cell.corner.lon) / cell.width, kEastSteps));
+    while (slots_[i].cell_north != 0) i = i + 1 == capacity ? 0 : i + 1;
+    slots_[i] = p.slot;
     ++used_;
 }
 
-void RepeatFilter::look_up_places(RecordList& records, Prepared& out) {
+void RepeatFilter::look_up_places(const RecordList& records, Prepared& out) const {
     std::vector<Place>& places = out.places;
     std::vector<Look>& looks = out.looks;
     places.clear();
     looks.clear();
     places.reserve(records.size());
-    const std::vector<GeoPoint>& at = records.places();
+    // The homes are worked out for the table as it is now; a table grown since is seen.
+    out.capacity = capacity_.load(std::memory_order_relaxed);
     // The cell at the place in a row, and those across its west and east edges when the place
     // lies that close to them; across the date line the cells go round.
     const auto look_in_row = [&](std::uint32_t row, const GeoPoint& p) {
@@ -189,7 +189,8 @@ void RepeatFilter::look_up_places(RecordList& records, Prepared& out) {
         const std::uint32_t own = std::min(static_cast<std::uint32_t>(x), cells - 1);
         const double within = x - own;
         const auto look = [&](std::uint32_t column) {
-            looks.push_back({cell_of(row, column), 0});
+            looks.push_back({cell_of(row, column),
+                             home_of(cell_of(row, column), places.back().slot.type, out.capacity)});
             ++places.back().looks;
         };
         look(own);
@@ -199,14 +200,20 @@ void RepeatFilter::look_up_places(RecordList& records, Prepared& out) {
     };
     records.for_each([&](const SpeedcamRecord& r) {
         Place& p = places.emplace_back();
-        p.at = at[places.size() - 1];
-        p.type = r.type_id;
+        p.at = place_of(r);
+        p.slot.type = r.type_id;
         p.first = static_cast<std::uint32_t>(looks.size());
         p.looks = 0;
         if (!on_earth(p.at)) return;
         const double y = (p.at.lat + 90) / kRowDegrees;
         const std::uint32_t row = std::min(static_cast<std::uint32_t>(y), kRows - 1);
         look_in_row(row, p.at);
+        const std::uint64_t own = looks[p.first].cell;
+        const CellShape cell = shape_of(own);
+        p.slot = {own | steps_of((p.at.lat - cell.corner.lat) / kRowDegrees, kNorthSteps),
+                  p.slot.type,
+                  static_cast<std::uint32_t>(
+                      steps_of((p.at.lon - cell.corner.lon) / cell.width, kEastSteps))};
         if (y - row < kReach && row > 0) look_in_row(row - 1, p.at);
         if (y - row > 1 - kReach && row + 1 < kRows) look_in_row(row + 1, p.at);
     });
@@ -253,11 +260,16 @@ std::uint32_t RepeatFilter::remove_repeats(RecordList& records) {
     if (prepared->places.size() != records.size()) look_up_places(records, *prepared);
     const std::vector<Place>& places = prepared->places;
     std::vector<Look>& looks = prepared->looks;
-    // Homes depend on the size of the table, which grows before any is worked out.
+    // Homes depend on the size of the table: when it has to grow for this list, they are
+    // worked out again.
     reserve(places.size());
-    for (const Place& p : places)
-        for (std::uint32_t l = p.first; l < p.first + p.looks; ++l)
-            looks[l].home = home_of(looks[l].cell, p.type);
+    const std::size_t capacity = capacity_.load();
+    if (prepared->capacity != capacity) {
+        for (const Place& p : places)
+            for (std::uint32_t l = p.first; l < p.first + p.looks; ++l)
+                looks[l].home = home_of(looks[l].cell, p.slot.type, capacity);
+        prepared->capacity = capacity;
+    }
     drop_.assign(places.size(), 0);
     std::uint32_t removed = 0;
     // The lines of the objects a little ahead are fetched while this one is looked at: with a

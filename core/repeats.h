@@ -2,6 +2,7 @@
 // regions, name the same camera more than once, a few metres apart.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -40,15 +41,17 @@ class RepeatFilter {
     struct Place;
     struct Look;
     struct Prepared;
-    static void look_up_places(RecordList& records, Prepared& out);
+    void look_up_places(const RecordList& records, Prepared& out) const;
     bool is_repeat(const Place& place, const std::vector<Look>& looks) const;
     void insert(const Place& place, const Look& own);
     void grow(std::uint64_t objects);
-    std::size_t home_of(std::uint64_t cell, std::int32_t type) const;
+    static std::size_t home_of(std::uint64_t cell, std::int32_t type, std::size_t capacity);
 
     TableMemory memory_;
     Slot* slots_ = nullptr;
-    std::size_t capacity_ = 0;  // slots, a whole number of cache lines
+    // Slots, a whole number of cache lines. It changes only between lists, but the threads
+    // that prepare lists read it meanwhile.
+    std::atomic<std::size_t> capacity_ = 0;
     std::size_t used_ = 0;
     std::mutex mutex_;  // over the two below
     std::vector<std::pair<const RecordList*, std::unique_ptr<Prepared>>> prepared_;
