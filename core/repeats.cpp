@@ -5,6 +5,7 @@
 #include <cmath>
 #include <new>
 #include <numbers>
+#include <optional>
 #include <utility>
 
 #include "places.h"
@@ -92,8 +93,9 @@ struct RepeatFilter::Slot {
     std::uint32_t east;  // the place within the cell from west to east
 };
 
+// An object's place is read again from its record for the few measured: kept small, the
+// places of a list cost the thread that keeps the table less to read.
 struct RepeatFilter::Place {
-    GeoPoint at;
     Slot slot;            // what keeping it stores
     std::uint32_t first;  // of its looks; the first is its own cell
     std::uint8_t looks;   // 0: no place on the earth, never a repeat
@@ -147,8 +149,10 @@ void RepeatFilter::grow(std::uint64_t objects) {
     }
 }
 
-bool RepeatFilter::is_repeat(const Place& p, const std::vector<Look>& looks) const {
+bool RepeatFilter::is_repeat(const Place& p, const std::vector<Look>& looks,
+                             const SpeedcamRecord& record) const {
     const std::size_t capacity = capacity_.load(std::memory_order_relaxed);
+    std::optional<GeoPoint> at;
     for (std::uint32_t l = p.first; l < p.first + p.looks; ++l) {
         const Look& look = looks[l];
         for (std::size_t i = look.home; slots_[i].cell_north != 0;
@@ -159,7 +163,8 @@ bool RepeatFilter::is_repeat(const Place& p, const std::vector<Look>& looks) con
             const CellShape cell = shape_of(look.cell);
             const GeoPoint kept{cell.corner.lon + s.east / kEastSteps * cell.width,
                                 cell.corner.lat + north / kNorthSteps * kRowDegrees};
-            if (distance_metres(kept, p.at) <= kRepeatMetres) return true;
+            if (!at) at = place_of(record);
+            if (distance_metres(kept, *at) <= kRepeatMetres) return true;
         }
     }
     return false;
@@ -182,40 +187,38 @@ void RepeatFilter::look_up_places(const RecordList& records, Prepared& out) cons
     // The homes are worked out for the table as it is now; a table grown since is seen.
     out.capacity = capacity_.load(std::memory_order_relaxed);
     // The cell at the place in a row, and those across its west and east edges when the place
-    // lies that close to them; across the date line the cells go round.
+    // lies that close to them; across the date line the cells go round. Returns the place's
+    // part of the cell's width, west to east.
     const auto look_in_row = [&](std::uint32_t row, const GeoPoint& p) {
         const std::uint32_t cells = columns(row);
-        const double width = 360.0 / cells, x = (p.lon + 180) / width;
+        const double x = (p.lon + 180) * cells / 360;
         const std::uint32_t own = std::min(static_cast<std::uint32_t>(x), cells - 1);
         const double within = x - own;
         const auto look = [&](std::uint32_t column) {
-            looks.push_back({cell_of(row, column),
-                             home_of(cell_of(row, column), places.back().slot.type, out.capacity)});
+            const std::uint64_t cell = cell_of(row, column);
+            looks.push_back({cell, home_of(cell, places.back().slot.type, out.capacity)});
             ++places.back().looks;
         };
         look(own);
-        if (cells == 1) return;
+        if (cells == 1) return within;
         if (within < kReach) look(own == 0 ? cells - 1 : own - 1);
         if (within > 1 - kReach && cells > 2) look(own + 1 == cells ? 0 : own + 1);
+        return within;
     };
     records.for_each([&](const SpeedcamRecord& r) {
         Place& p = places.emplace_back();
-        p.at = place_of(r);
+        const GeoPoint at = place_of(r);
         p.slot.type = r.type_id;
         p.first = static_cast<std::uint32_t>(looks.size());
         p.looks = 0;
-        if (!on_earth(p.at)) return;
-        const double y = (p.at.lat + 90) / kRowDegrees;
+        if (!on_earth(at)) return;
+        const double y = (at.lat + 90) / kRowDegrees;
         const std::uint32_t row = std::min(static_cast<std::uint32_t>(y), kRows - 1);
-        look_in_row(row, p.at);
-        const std::uint64_t own = looks[p.first].cell;
-        const CellShape cell = shape_of(own);
-        p.slot = {own | steps_of((p.at.lat - cell.corner.lat) / kRowDegrees, kNorthSteps),
-                  p.slot.type,
-                  static_cast<std::uint32_t>(
-                      steps_of((p.at.lon - cell.corner.lon) / cell.width, kEastSteps))};
-        if (y - row < kReach && row > 0) look_in_row(row - 1, p.at);
-        if (y - row > 1 - kReach && row + 1 < kRows) look_in_row(row + 1, p.at);
+        const double east = look_in_row(row, at);
+        p.slot.cell_north = looks[p.first].cell | steps_of(y - row, kNorthSteps);
+        p.slot.east = static_cast<std::uint32_t>(steps_of(east, kEastSteps));
+        if (y - row < kReach && row > 0) look_in_row(row - 1, at);
+        if (y - row > 1 - kReach && row + 1 < kRows) look_in_row(row + 1, at);
     });
 }
 
@@ -275,21 +278,22 @@ std::uint32_t RepeatFilter::remove_repeats(RecordList& records) {
     // The lines of the objects a little ahead are fetched while this one is looked at: with a
     // table larger than the caches, most of the time would otherwise go in waiting for them.
     constexpr std::size_t kAhead = 12;
-    for (std::size_t i = 0; i < places.size(); ++i) {
+    std::size_t i = 0;
+    records.for_each([&](const SpeedcamRecord& record) {
         if (i + kAhead < places.size()) {
             const Place& ahead = places[i + kAhead];
             for (std::uint32_t l = ahead.first; l < ahead.first + ahead.looks; ++l)
                 __builtin_prefetch(&slots_[looks[l].home]);
         }
-        const Place& p = places[i];
-        if (p.looks == 0) continue;
-        if (used_ > 0 && is_repeat(p, looks)) {
-            drop_[i] = 1;
+        const Place& p = places[i++];
+        if (p.looks == 0) return;
+        if (used_ > 0 && is_repeat(p, looks, record)) {
+            drop_[i - 1] = 1;
             ++removed;
         } else {
             insert(p, looks[p.first]);
         }
-    }
+    });
     {
         const std::lock_guard lock(mutex_);
         spare_.push_back(std::move(prepared));  // room was reserved

@@ -42,7 +42,8 @@ class RepeatFilter {
     struct Look;
     struct Prepared;
     void look_up_places(const RecordList& records, Prepared& out) const;
-    bool is_repeat(const Place& place, const std::vector<Look>& looks) const;
+    bool is_repeat(const Place& place, const std::vector<Look>& looks,
+                   const SpeedcamRecord& record) const;
     void insert(const Place& place, const Look& own);
     void grow(std::uint64_t objects);
     static std::size_t home_of(std::uint64_t cell, std::int32_t type, std::size_t capacity);
