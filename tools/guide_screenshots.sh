@@ -2,7 +2,10 @@
 # The pictures of the Russian user guide, docs/ru/img/*.png, taken from the release build
 # under Wine in a virtual X display, with the bundled example and the default camera table:
 # the terms, the loaded example, the same file read in the wrong encoding, the export menu,
-# the message editor, the area filter for Moscow and its result, and the drive dialog.
+# the message editor, the area filter for Moscow and its result; then the map, the budget,
+# several files and the home point from the sessions that drive them with the real files of
+# ../shared/realdata (map_session.sh, places_session.sh), and the drive dialog. Every
+# picture is taken afresh, in a Wine prefix of its own that has the title bars' buttons.
 #   tools/guide_screenshots.sh [output folder]     (default: docs/ru/img)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,7 +15,7 @@ export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix-guide}
 source "$root/tools/wine-env.sh"
 source "$root/tools/xdo.sh"
 if [ -z "${ORVANE_IN_XVFB:-}" ]; then
-    [ -f "$root/build/release/app/Orvane.exe" ] || "$root/tools/release.sh" >/dev/null
+    "$root/tools/release.sh" >/dev/null  # the present program, built if it changed
     wine_prefix_ready
     xvfb "$0" "$out"
     # The drive dialog, with sticks of each kind, comes from its own script.
@@ -93,3 +96,11 @@ shoot "$main" "$out/main-filtered.png"
 
 keys "$main" Escape
 wait "$pid"
+
+# The sessions open the real files from D:\Камеры\ too; they need the data.
+for session in map_session places_session; do
+    "$root/tools/$session.sh" "$root/build/release" "$out" || {
+        echo "guide screenshots: $session.sh gave no pictures (exit $?)" >&2
+        exit 1
+    }
+done
