@@ -21,6 +21,7 @@ body { font: 16px/1.5 "Segoe UI", Tahoma, Arial, sans-serif; color: #1d1d1d;
 h1 { font-size: 1.8em; } h2 { margin-top: 1.6em; border-bottom: 1px solid #ccc; }
 img { max-width: 100%; border: 1px solid #bbb; }
 code { background: #f1f1f1; padding: 0 .2em; white-space: nowrap; }
+pre { background: #f1f1f1; padding: .5em 1em; } pre code { white-space: pre; padding: 0; }
 table { border-collapse: collapse; } th, td { border: 1px solid #bbb; padding: .2em .5em; }
 """
 
@@ -39,7 +40,9 @@ def embed_pictures(body: str, folder: Path) -> str:
 def main() -> None:
     source, out = Path(sys.argv[1]), Path(sys.argv[2])
     text = source.read_text(encoding="utf-8")
-    body = markdown.markdown(text, extensions=["tables", "fenced_code"], output_format="html")
+    # sane_lists: a numbered list that goes on after a picture goes on with its own numbers.
+    body = markdown.markdown(text, extensions=["tables", "fenced_code", "sane_lists"],
+                             output_format="html")
     body = embed_pictures(body, source.parent)
     title = re.search(r"^# (.+)$", text, re.M).group(1)
     page = (f'<!DOCTYPE html>\n<html lang="ru">\n<head>\n<meta charset="utf-8">\n'
