@@ -10,25 +10,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$root/build/win}")
 shots=${2:-}
 source "$root/tools/wine-env.sh"
-trap 'echo "map session: failed at line $LINENO" >&2' ERR
-
-data=$root/../shared/realdata
-primo=$data/SpeedCamOnline.ru_2019-11-05_PRIMO_Rus.txt
-uk=$data/uk-speed-cameras-poi_osc.txt
-[ -f "$primo" ] && [ -f "$uk" ] || { echo "map session: skipped, $data is missing" >&2; exit 77; }
-
-run=$build/map-session
-rm -rf "$run" && mkdir -p "$run/out"
-cp "$build/app/Orvane.exe" "$root/resources/Config.txt" "$run/"
 source "$root/tools/xdo.sh"
-build_probe "$run/ui_probe.exe"
-winpath() { echo "Z:$(realpath "$1")" | tr / '\\'; }
-cameras=$(camera_drive "$run" "$primo" "$uk")
-
-start_orvane "$run"
-pid=$ORVANE_PID
-keys "$(wait_window 'Условия использования')" Return
-main=$(wait_window 'Orvane')
+trap 'echo "map session: failed at line $LINENO" >&2' ERR
+real_files_session map-session "$build"
 
 # Инструменты > Карта объектов
 open_map() {

@@ -110,3 +110,30 @@ save_as() {
     xdotool type --delay 20 "$path"
     keys "$save" Return
 }
+
+# A Windows path for a file of this machine, through Wine's Z: drive.
+winpath() { echo "Z:$(realpath "$1")" | tr / '\\'; }
+
+# The start of a session over two real files of ../shared/realdata, the Russian iGO list
+# ($primo) and the British one ($uk), both in D:\Камеры\ ($cameras): a fresh folder
+# BUILD/NAME ($run) with the program, the default table and an out/ folder, the probe, and
+# Orvane started past its terms ($main, $pid). Without the data it says so and exits with 77,
+# which ctest shows as skipped.
+real_files_session() {
+    local name=$1 build=$2 data=$ORVANE_ROOT/../shared/realdata
+    primo=$data/SpeedCamOnline.ru_2019-11-05_PRIMO_Rus.txt
+    uk=$data/uk-speed-cameras-poi_osc.txt
+    [ -f "$primo" ] && [ -f "$uk" ] || {
+        echo "${name/-/ }: skipped, ../shared/realdata is missing" >&2
+        exit 77
+    }
+    run=$build/$name
+    rm -rf "$run" && mkdir -p "$run/out"
+    cp "$build/app/Orvane.exe" "$ORVANE_ROOT/resources/Config.txt" "$run/"
+    build_probe "$run/ui_probe.exe"
+    cameras=$(camera_drive "$run" "$primo" "$uk")
+    start_orvane "$run"
+    pid=$ORVANE_PID
+    keys "$(wait_window 'Условия использования')" Return
+    main=$(wait_window 'Orvane')
+}
