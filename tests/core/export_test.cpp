@@ -38,9 +38,7 @@ namespace {
 struct Lists {
     RecordList records;
     CameraTypeList types;
-    void type(int id, const wchar_t* format, bool enabled = true) {
-        types.push_back(test::camera_type(id, format, enabled));
-    }
+    void type(int id, const wchar_t* format) { types.push_back(test::camera_type(id, format)); }
     void record(const std::string& x, const std::string& y, int type_id, int speed) {
         parse_speedcam_line(records,
                             from_utf8("1," + x + "," + y + "," + std::to_string(type_id) + "," +
@@ -56,28 +54,6 @@ struct Lists {
 };
 
 const std::string kBanner = to_utf8(kExportBanner);
-
-// tests/expected/messages.csv: every placeholder-free, repeated or empty message as the head
-// unit gets it; a type that is off (6) or unknown (7) writes nothing.
-TEST(ExportLines, MessagesAreBuiltAsWritten) {
-    Lists lists;
-    EXPECT_EQ(lists.exported(), kBanner) << "no records: the banner alone";
-    for (const auto& [id, format] : {std::pair{1, L"%SPEED% и %SPEED%"},
-                                     {2, L"Камера \"%SPEED%\", км/ч"},
-                                     {3, L""},
-                                     {4, L"%SPEED%"},
-                                     {5, L"Без скорости"},
-                                     {1, L"Вторая строка %SPEED%"}})
-        lists.type(id, format);
-    lists.type(6, L"Выключено", false);
-    lists.record("37.61755", "55.75222", 1, 0);
-    lists.record("-2.04503", "52.62682", 2, -20);
-    lists.record("1-2", "", 3, 60);
-    lists.record("1", "2", 4, 2147483647);
-    for (const int type_id : {5, 6, 7}) lists.record("1", "2", type_id, 60);  // 6 off, 7 unknown
-    EXPECT_SAME_BYTES(test::read_bytes(test::data_path("messages.csv", "expected")),
-                      lists.exported());
-}
 
 // Records of one line each, sized so that the running count (bytes plus one a line) lands
 // exactly on `target` after the last one: a line "<x>,2,\"m\"\r\n" counts len(x) + 9.

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <sstream>
 #include <string>
 
 #include "codepage.h"
@@ -32,34 +31,16 @@ std::string parse(std::wstring_view line, const LineRules& rules = {}) {
     return records.empty() ? "" : test::row(records[0]);
 }
 
-// A table of tests/data: each entry's fields before and after its TAB, with the escapes
-// ("\0" a zero unit, "\uFEFF" a byte-order mark, "\n" a line end) turned into what they are.
-std::vector<std::pair<std::wstring, std::wstring>> table(std::string_view name) {
-    std::istringstream text(test::read_bytes(test::data_path(name)));
-    std::vector<std::pair<std::wstring, std::wstring>> entries;
-    for (std::string entry; std::getline(text, entry);) {
-        if (entry.empty() || entry[0] == '#') continue;
-        std::wstring fields = from_utf8(entry);
-        for (const auto& [code, unit] :
-             {std::pair{L"\\0"sv, L"\0"sv}, {L"\\uFEFF"sv, L"\uFEFF"sv}, {L"\\n"sv, L"\n"sv}})
-            for (std::size_t at; (at = fields.find(code)) != std::wstring::npos;)
-                fields.replace(at, code.size(), unit);
-        const std::size_t tab = fields.find(L'\t');
-        entries.emplace_back(fields.substr(0, tab), fields.substr(tab + 1));
-    }
-    EXPECT_FALSE(entries.empty()) << name;
-    return entries;
-}
-
 // tests/data/line_syntax.txt: lines that read the same in both dialects, and their records.
 TEST(LineSyntax, EveryTableRowInBothDialects) {
-    for (auto [line, record] : table("line_syntax.txt")) {
+    for (const auto& entry : test::table("line_syntax.txt")) {
+        std::wstring line = entry[0];
         RowShape shape = RowShape::Seven;
         for (const auto& [name, marked] :
              {std::pair{L"six "sv, RowShape::Six}, {L"nine "sv, RowShape::Nine}})
             if (line.starts_with(name)) shape = marked, line.erase(0, name.size());
         for (const InputFormat format : {InputFormat::Navitel, InputFormat::Igo})
-            EXPECT_EQ(parse(line, {format, shape, {}}), to_utf8(record)) << to_utf8(line);
+            EXPECT_EQ(parse(line, {format, shape, {}}), to_utf8(entry[1])) << to_utf8(line);
     }
     EXPECT_EQ(parse(L"1,2,3,4,5,6,7", {static_cast<InputFormat>(2), RowShape::Seven, {}}), "");
 }
@@ -101,7 +82,8 @@ TEST(RowShapes, DecidedOncePerFileByHeaderOrMostRows) {
         return shape == RowShape::Six ? L"six" : shape == RowShape::Nine ? L"nine" : L"seven";
     };
     // tests/data/row_shapes.txt, in UTF-8, ANSI with a mark and UTF-16.
-    for (const auto& [shapes, text] : table("row_shapes.txt")) {
+    for (const auto& entry : test::table("row_shapes.txt")) {
+        const std::wstring& text = entry[1];
         std::string utf16 = "\xff\xfe";
         for (wchar_t c : text) utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
         for (const auto& [bytes, encoding] : {std::pair{to_utf8(text), TextEncoding::Utf8},
@@ -110,7 +92,7 @@ TEST(RowShapes, DecidedOncePerFileByHeaderOrMostRows) {
             EXPECT_EQ(
                 std::wstring(name(decide_row_shape(bytes, encoding, InputFormat::Navitel, true))) +
                     L" " + name(decide_row_shape(bytes, encoding, InputFormat::Igo, true)),
-                shapes)
+                entry[0])
                 << to_utf8(text);
     }
     const std::string seven = "1,37.6,55.7,1,60,1,90\n", damaged = "5,37.61755,55.75222,1,60,1\n";

@@ -1,10 +1,17 @@
 // Reading whole files: line ends, byte-order marks, encodings, block boundaries, worker
 // threads, the record list they fill, and files from the internet: a clear result, never a
-// crash, a hang or half a result, for huge files and locked ones.
+// crash, a hang or half a result, for huge files and locked ones. Whole conversions compared
+// byte for byte with hand-checked speedcam.csv files; the digests of the real public files'
+// conversions are checked by tools/realdata_golden.sh.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
 #include <string>
 
+#include "camera_types.h"
+#include "codepage.h"
+#include "export.h"
 #include "file_io.h"
 #include "parser.h"
 #include "reader.h"
@@ -23,9 +30,9 @@ const std::vector<std::string> kNavitelRows = {
     "37.62001|55.75001|101|60|180|// ограничение", "37.70012|55.80034|1|60|90|"};
 
 RecordList read(const std::wstring& path, TextEncoding encoding,
-                InputFormat format = InputFormat::Navitel) {
+                InputFormat format = InputFormat::Navitel, const AreaFilter& area = {}) {
     RecordList records;
-    EXPECT_TRUE(read_speedcam_file(records, path, encoding, format));
+    EXPECT_TRUE(read_speedcam_file(records, path, encoding, format, area));
     return records;
 }
 
@@ -39,69 +46,88 @@ RecordList read_in_blocks(const std::wstring& path, TextEncoding encoding, Input
     return records;
 }
 
-TEST(LineEnds, BlankLinesAndALateMarkAreNoObjects) {
-    for (const char* text : {"0,1,2,3,4,0,5", "\n\r\n\r\rx\n7\r\n0,1,2,3,4,0,5\n\n",
-                             // a mark is dropped only at the very start of the file
-                             "0,1,2,3,4,0,5\n\xef\xbb\xbf"
-                             "0,1,2,3,4,0,5\n"})
-        EXPECT_EQ(test::read_rows(text), std::vector<std::string>{"1|2|3|4|5|"});
+// The encoding and dialect that a row of tests/data/readings.txt names, such as "utf8 igo".
+std::pair<TextEncoding, InputFormat> read_as(std::wstring_view how) {
+    return {how.starts_with(L"utf8")    ? TextEncoding::Utf8
+            : how.starts_with(L"utf16") ? TextEncoding::Utf16
+                                        : TextEncoding::Ansi,
+            how.ends_with(L"igo") ? InputFormat::Igo : InputFormat::Navitel};
 }
 
-// Every variant of the Navitel file gives the same five objects; blocks as small as one byte
-// put boundaries inside CR LF, UTF-8 sequences, UTF-16 units and right after the mark, and
-// read like the whole file in one block, on one thread or three.
-TEST(BlockBoundaries, TinyBlocksReadLikeTheWholeFile) {
-    const std::tuple<std::string, TextEncoding, InputFormat> inputs[] = {
-        {"navitel_lf.txt", TextEncoding::Utf8,
-         InputFormat::Navitel},  // LF only: the last digit stays
-        {"navitel_crlf.txt", TextEncoding::Utf8, InputFormat::Navitel},
-        {"navitel_cr.txt", TextEncoding::Utf8, InputFormat::Navitel},  // lone CR ends a line too
-        {"navitel_no_final_eol.txt", TextEncoding::Utf8, InputFormat::Navitel},
-        {"navitel_utf8_bom.txt", TextEncoding::Utf8, InputFormat::Navitel},
-        {"navitel_utf16le_bom.txt", TextEncoding::Utf16, InputFormat::Navitel},
-        {"navitel_cp1251.txt", TextEncoding::Ansi, InputFormat::Navitel},
-        {"navitel_cp1251.txt", TextEncoding::Utf8, InputFormat::Navitel},  // broken UTF-8
-        {"navitel_nine_cp1251.txt", TextEncoding::Ansi, InputFormat::Navitel},
-        {"navitel_nine_utf8.txt", TextEncoding::Utf8, InputFormat::Igo},
-        {"igo_six_columns.txt", TextEncoding::Utf8, InputFormat::Igo},
-        {"igo_six_named.txt", TextEncoding::Utf8, InputFormat::Igo},
-        {"igo_indexed.txt", TextEncoding::Utf8, InputFormat::Igo},
-        {"", TextEncoding::Utf8, InputFormat::Navitel},
-    };
-    test::TempDir dir;
-    for (const auto& [name, encoding, format] : inputs) {
-        SCOPED_TRACE(name);
+// Every file of tests/data/readings.txt reads as it says, and alike in blocks as small as one
+// byte, which put boundaries inside CR LF, UTF-8 sequences, UTF-16 units and right after the
+// mark, on one thread or three; where a reference CSV is named, its conversion gives it byte
+// for byte.
+TEST(Golden, DataFilesReadAlikeInTinyBlocksAndConvertExactly) {
+    for (const auto& row : test::table("readings.txt")) {
+        SCOPED_TRACE(to_utf8(row[0]));
+        const auto [encoding, format] = read_as(row[1]);
         if (encoding == TextEncoding::Ansi && !test::ansi_is_cp1251()) continue;
-        const std::wstring path = name.empty() ? dir.file("in.txt") : test::data_path(name);
-        if (name.empty())  // one line longer than the block and the line limit
-            test::write_bytes(path,
-                              "1,2,3,4,5,6,7," + std::string(5000, 'x') + "\r\n1,2,3,4,5,6,7,y\r");
-        const RecordList expected = read_in_blocks(path, encoding, format, {}, {kWhole, 2048, 1});
-        ASSERT_GT(expected.size(), 0u);
-        const bool five = name.starts_with("navitel") &&
-                          (name != "navitel_cp1251.txt" || encoding == TextEncoding::Ansi);
-        EXPECT_TRUE(!five || test::rows(read(path, encoding, format)) == kNavitelRows);
+        const std::wstring path = test::data_path(to_utf8(row[0]));
+        const RecordList whole = read(path, encoding, format);
+        EXPECT_TRUE(row[2] != L"five" || test::rows(whole) == kNavitelRows);
         for (std::size_t block = 1; block <= 40; ++block)
             for (const unsigned threads : {1u, 3u})
                 EXPECT_EQ(
                     test::rows(read_in_blocks(path, encoding, format, {}, {block, 2048, threads})),
-                    test::rows(expected))
+                    test::rows(whole))
                     << "block " << block << ", threads " << threads;
+        if (row.size() < 5) continue;
+        AreaFilter area;
+        std::wistringstream(row.size() > 5 ? row[5] : L"") >> area.west >> area.north >>
+            area.east >> area.south;
+        CameraTypeList types;
+        load_camera_types(types, test::data_path(to_utf8(row[4])), format);
+        EXPECT_SAME_BYTES(test::read_bytes(test::data_path(to_utf8(row[3]), "expected")),
+                          test::exported_csv(read(path, encoding, format, area), types));
+    }
+}
+
+// Both public files with the shipped table: every row is read, the tally is the one checked
+// by hand, and the map's figure for a rectangle, counted over the whole file, is the size of
+// the export that the same area then gives. tools/realdata_golden.sh compares the CSVs.
+TEST(Golden, RealFilesGiveTheRecordedTallyAndTheMapsFigure) {
+    using Tally = std::vector<std::pair<int, std::uint64_t>>;
+    const std::pair<const char*, Tally> files[] = {
+        {"SpeedCamOnline.ru_2019-11-05_PRIMO_Rus.txt",
+         {{192, 17819}, {68, 4495}, {227, 1538}, {199, 742}, {215, 686}, {194, 39}, {198, 6}}},
+        {"uk-speed-cameras-poi_osc.txt", {{4, 3888}, {31, 3}}},
+    };
+    CameraTypeList types;
+    load_camera_types(types, from_utf8(std::string(ORVANE_SOURCE_ROOT) + "/resources/Config.txt"),
+                      InputFormat::Igo);
+    for (const auto& [name, expected] : files) {
+        SCOPED_TRACE(name);
+        const auto path = test::realdata_path(name);
+        if (!path) GTEST_SKIP() << "../shared/realdata is not beside the source tree";
+        const RecordList records = read(*path, TextEncoding::Utf8, InputFormat::Igo);
+        test::exported_csv(records, types);
+        Tally tally = test::tally(records);
+        std::sort(tally.begin(), tally.end(), [](auto a, auto b) { return a.second > b.second; });
+        EXPECT_EQ(tally, expected);
+
+        const AreaFilter area{-1.5, 59.8, 58.4, 43.05};
+        std::vector<bool> kept;
+        records.for_each([&](const SpeedcamRecord& r) {
+            kept.push_back(
+                area.contains(coordinate_to_double(r.x_text), coordinate_to_double(r.y_text)));
+        });
+        const ExportPlan drawn = plan_export(export_shares(records, types), &kept);
+        const RecordList inside = read(*path, TextEncoding::Utf8, InputFormat::Igo, area);
+        EXPECT_EQ(drawn.bytes, test::exported_csv(inside, types).size());
+        EXPECT_LT(inside.size(), records.size());
     }
 }
 
 TEST(Encodings, MismatchedOnesGiveNoObjectsAndRereadingReplaces) {
-    const std::tuple<const char*, TextEncoding, InputFormat, std::size_t> reads[] = {
-        {"navitel_utf16be.txt", TextEncoding::Utf16, InputFormat::Navitel, 0},
-        {"navitel_utf16le_bom.txt", TextEncoding::Utf8, InputFormat::Navitel, 0},
-        {"navitel_utf16le_bom.txt", TextEncoding::Ansi, InputFormat::Navitel, 0},
-        // The UTF-8 mark is dropped in ANSI too, so the first line stays.
-        {"navitel_utf8_bom.txt", TextEncoding::Ansi, InputFormat::Navitel, 5},
-        {"igo_six_columns.txt", TextEncoding::Utf8, InputFormat::Navitel, 0},  // too few columns
-        {"empty.txt", TextEncoding::Utf8, InputFormat::Navitel, 0},
-    };
-    for (const auto& [name, encoding, format, objects] : reads)
-        EXPECT_EQ(read(test::data_path(name), encoding, format).size(), objects) << name;
+    // How many objects each file of tests/data/readings.txt gives, on every code page.
+    for (const auto& row : test::table("readings.txt")) {
+        if (row[2] == L"five") continue;
+        const auto [encoding, format] = read_as(row[1]);
+        EXPECT_EQ(read(test::data_path(to_utf8(row[0])), encoding, format).size(),
+                  std::stoul(row[2]))
+            << to_utf8(row[0]);
+    }
     RecordList records;
     const std::wstring cp1251 = test::data_path("navitel_cp1251.txt");
     ASSERT_TRUE(read_speedcam_file(records, cp1251, TextEncoding::Utf8, InputFormat::Navitel));

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -140,6 +141,30 @@ std::string describe_difference(std::string_view expected, std::string_view actu
     return "sizes " + std::to_string(expected.size()) + " and " + std::to_string(actual.size()) +
            ", first difference at byte " + std::to_string(at) +
            "\n  expected: " + around(expected) + "\n  actual:   " + around(actual);
+}
+
+std::vector<std::vector<std::wstring>> table(std::string_view name) {
+    using namespace std::literals;
+    std::istringstream text(read_bytes(data_path(name)));
+    std::vector<std::vector<std::wstring>> rows;
+    for (std::string line; std::getline(text, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::wstring fields = from_utf8(line);
+        rows.emplace_back();
+        for (std::size_t from = 0, tab = 0; tab != std::wstring::npos; from = tab + 1) {
+            tab = fields.find(L'\t', from);
+            std::wstring field = fields.substr(from, tab - from);
+            for (const auto& [code, unit] : {std::pair{L"\\0"sv, L"\0"sv},
+                                             {L"\\uFEFF"sv, L"\uFEFF"sv},
+                                             {L"\\r"sv, L"\r"sv},
+                                             {L"\\n"sv, L"\n"sv}})
+                for (std::size_t at; (at = field.find(code)) != std::wstring::npos;)
+                    field.replace(at, code.size(), unit);
+            rows.back().push_back(field);
+        }
+    }
+    EXPECT_FALSE(rows.empty()) << name;
+    return rows;
 }
 
 std::vector<std::string> read_rows(std::string_view bytes, InputFormat format) {

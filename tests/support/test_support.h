@@ -59,6 +59,11 @@ class FailingFile {
     std::thread server_;
 };
 
+// The rows of a table in tests/data: every line but blank ones and '#' comments, split into
+// its fields at TABs, with the escapes "\0" (a zero unit), "\uFEFF" (a byte-order mark), "\r"
+// and "\n" turned into what they stand for.
+std::vector<std::vector<std::wstring>> table(std::string_view name);
+
 // Empty when the two are equal; otherwise where they first differ.
 std::string describe_difference(std::string_view expected, std::string_view actual);
 
