@@ -11,26 +11,22 @@
 
 namespace {
 
-// The table of one dialect read from a file of these bytes.
-CameraTypeList load_bytes(std::string_view bytes, InputFormat format = InputFormat::Navitel) {
+// The table of one dialect read from a file of this text in UTF-8 with a mark, which both
+// builds read as Unicode.
+CameraTypeList load(std::string_view text, InputFormat format = InputFormat::Navitel) {
     test::TempDir dir;
-    test::write_bytes(dir.file("Config.txt"), bytes);
+    test::write_bytes(dir.file("Config.txt"), "\xef\xbb\xbf" + std::string(text));
     CameraTypeList types;
     load_camera_types(types, dir.file("Config.txt"), format);
     return types;
 }
 
-// UTF-8 with a mark, which both builds read as Unicode.
-CameraTypeList load(std::string_view text, InputFormat format = InputFormat::Navitel) {
-    return load_bytes("\xef\xbb\xbf" + std::string(text), format);
-}
-
 // Each type as "id enabled description|format".
-std::vector<std::string> entries(const CameraTypeList& types) {
-    std::vector<std::string> out;
+std::vector<std::wstring> entries(const CameraTypeList& types) {
+    std::vector<std::wstring> out;
     for (const CameraType& t : types)
-        out.push_back(std::to_string(t.id) + " " + std::to_string(t.export_enabled) + " " +
-                      to_utf8(t.description) + "|" + to_utf8(t.message_format));
+        out.push_back(std::to_wstring(t.id) + L" " + std::to_wstring(t.export_enabled) + L" " +
+                      t.description + L"|" + t.message_format);
     return out;
 }
 
@@ -46,46 +42,27 @@ TEST(ProfileRead, SameKeysFromEveryEncodingAsWindowsGivesThem) {
     // UTF-8 without a mark, as Notepad saves it, is UTF-8 on every code page.
     std::vector<std::string> files = {le, be, "\xef\xbb\xbf" + to_utf8(body), to_utf8(body)};
     if (test::ansi_is_cp1251() && encode_ansi(body, ansi)) files.push_back(ansi);
+    const auto keys = test::table("profile_keys.txt");
     test::TempDir dir;
     for (const std::string& bytes : files) {
         test::write_bytes(dir.file("Config.txt"), bytes);
         const ProfileReader r(dir.file("Config.txt"));
-        EXPECT_EQ(r.get_string(L"Navitel", L"Desc0", L"", 127), L"Камера у «школы»");
-        EXPECT_EQ(r.get_int(L"navitel", L"id0", 0), 12) << "names ignore case";
-        EXPECT_EQ(r.get_string(L"Navitel", L"q", L"", 127), L"quoted");
-        EXPECT_EQ(r.get_string(L"Navitel", L"missing", L"dflt", 127), L"dflt");
-        EXPECT_EQ(r.get_string(L"Other", L"q", L"dflt", 127), L"dflt");
-        EXPECT_EQ(r.get_string(L"Navitel", L"long", L"", 5), L"abcd");
-        const std::pair<const wchar_t*, int> ints[] = {{L"empty", 7}, {L"missing", 7},
-                                                       {L"neg", -1},  {L"hex", 16},
-                                                       {L"tail", 12}, {L"word", 0}};
-        for (const auto& [key, value] : ints) EXPECT_EQ(r.get_int(L"Navitel", key, 7), value);
+        for (const auto& k : keys)
+            EXPECT_EQ(k[2] == L"int" ? std::to_wstring(r.get_int(k[0], k[1], 7))
+                                     : r.get_string(k[0], k[1], L"dflt", std::stoi(k[2])),
+                      k[3])
+                << to_utf8(k[1]);
     }
 }
 
 TEST(TypeTableLoad, DefaultsLimitsAndDamagedFiles) {
-    const std::string d200(200, 'd'), x10k(10000, 'x');
-    const std::pair<std::string, std::vector<std::string>> files[] = {
-        {"[IGO]\r\nCount=3\r\n", {}},
-        {"[Navitel]\r\nCount=0\r\nID0=1\r\n", {}},
-        {"[Navitel]\r\nCount=-2147483648\r\nID0=1\r\n", {}},
-        {"[Navitel]\r\nID0=1\r\n", {}},
-        {"[Navitel]\r\nCount=65536\r\n", {}},
-        // An entry without any key keeps its place before a keyed one; after the last keyed
-        // entry such entries are only what a damaged Count claims. A missing Enable exports;
-        // 256 keeps the low byte; texts keep 126 characters.
-        {"[Navitel]\r\nCount=2147483647\r\nID0=5\r\nEnable2=0\r\nEnable3=256\r\nID4=-7\r\nDesc4=" +
-             d200 + "\r\nFmt4=Камера %SPEED%\r\nEnable4=3\r\n",
-         {"5 1 |", "0 1 |", "0 0 |", "0 0 |", "-7 3 " + d200.substr(0, 126) + "|Камера %SPEED%"}},
-        {"[Navitel]\r\nCount=1\r\nID0" + x10k + "=5\r\nDesc0=" + x10k + "\r\n",
-         {"0 1 " + x10k.substr(0, 126) + "|"}},
-        // Only the first section of a name counts, and the first of a key given twice.
-        {"[Navitel]\r\nCount=1\r\nID0=1\r\n[Navitel]\r\nID0=2\r\nDesc0=second\r\n", {"1 1 |"}},
-        {"[Navitel]\r\nCount=1\r\nID0=1\r\nDesc0=first\r\nid0=2\r\nDESC0=second\r\n",
-         {"1 1 first|"}},
-        {"[Navitel]\rCount=1\rID0=7\r", {"7 1 |"}},
-    };
-    for (const auto& [text, expected] : files) EXPECT_EQ(entries(load(text)), expected) << text;
+    for (const auto& row : test::table("type_tables.txt"))
+        EXPECT_EQ(entries(load(to_utf8(row[0]))),
+                  std::vector<std::wstring>(row.begin() + 1, row.end()))
+            << to_utf8(row[0]);
+    const std::string x10k(10000, 'x');
+    EXPECT_EQ(entries(load("[Navitel]\r\nCount=1\r\nID0" + x10k + "=5\r\nDesc0=" + x10k + "\r\n")),
+              std::vector<std::wstring>{L"0 1 " + from_utf8(x10k.substr(0, 126)) + L"|"});
     // Keys at or beyond the 65,536th entry are never read.
     EXPECT_EQ(load("[Navitel]\r\nCount=99999\r\nID65535=1\r\nID65536=2\r\n").size(), 65536u);
     EXPECT_EQ(load("[Navitel]\r\nCount=1\r\nID0=1\r\n", static_cast<InputFormat>(2)).size(), 0u);
