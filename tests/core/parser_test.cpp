@@ -1,7 +1,6 @@
 // Which lines become objects, what the record then holds, and which shape a file's rows have.
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <string>
 
 #include "codepage.h"
@@ -39,8 +38,17 @@ TEST(LineSyntax, EveryTableRowInBothDialects) {
         for (const auto& [name, marked] :
              {std::pair{L"six "sv, RowShape::Six}, {L"nine "sv, RowShape::Nine}})
             if (line.starts_with(name)) shape = marked, line.erase(0, name.size());
+        AreaFilter area;
+        if (line.starts_with(L"in ")) {
+            line.erase(0, 3);
+            for (double* bound : {&area.west, &area.north, &area.east, &area.south}) {
+                std::size_t used = 0;
+                *bound = std::stod(line, &used);
+                line.erase(0, used + 1);
+            }
+        }
         for (const InputFormat format : {InputFormat::Navitel, InputFormat::Igo})
-            EXPECT_EQ(parse(line, {format, shape, {}}), to_utf8(entry[1])) << to_utf8(line);
+            EXPECT_EQ(parse(line, {format, shape, area}), to_utf8(entry[1])) << to_utf8(line);
     }
     EXPECT_EQ(parse(L"1,2,3,4,5,6,7", {static_cast<InputFormat>(2), RowShape::Seven, {}}), "");
 }
@@ -95,32 +103,6 @@ TEST(RowShapes, DecidedOncePerFileByHeaderOrMostRows) {
                 entry[0])
                 << to_utf8(text);
     }
-    const std::string seven = "1,37.6,55.7,1,60,1,90\n", damaged = "5,37.61755,55.75222,1,60,1\n";
-    EXPECT_EQ(test::read_rows(seven + damaged + "2,37.6,55.7,1,60,1,90\n", InputFormat::Igo),
-              std::vector<std::string>(2, "37.6|55.7|1|60|90|"))
-        << "the damaged row is dropped";
-}
-
-TEST(AreaFilter, StrictBoundsAndSwitchedOff) {
-    const auto kept = [](const wchar_t* x, const wchar_t* y, const AreaFilter& area) {
-        return !parse(std::wstring(L"1,") + x + L"," + y + L",1,60,1,90",
-                      {InputFormat::Navitel, RowShape::Seven, area})
-                    .empty();
-    };
-    const AreaFilter moscow{37, 56, 38, 55};
-    const std::tuple<const wchar_t*, const wchar_t*, bool> points[] = {
-        {L"37.5", L"55.5", true},   {L"37", L"55.5", false},
-        {L"38", L"55.5", false},    {L"37.5", L"56", false},
-        {L"37.5", L"55", false},    {L"", L"", false},
-        {L"37.5-9", L"55.5", true}, {L"37.9999999", L"55.0000001", true}};
-    for (const auto& [x, y, in] : points) EXPECT_EQ(kept(x, y, moscow), in) << to_utf8(x);
-    EXPECT_FALSE(kept(L"37.5", L"55.5", {38, 56, 37, 55}));  // west east of east
-    EXPECT_FALSE(kept(L"37.5", L"55.5", {37, 55, 38, 56}));  // south north of north
-    // Any bound of 0 switches the filter off; a bound that is not a number keeps it on.
-    for (const AreaFilter off :
-         {AreaFilter{0, 56, 38, 55}, {37, 0, 38, 55}, {37, 56, 0, 55}, {37, 56, 38, 0}})
-        EXPECT_TRUE(kept(L"-120", L"80", off));
-    EXPECT_FALSE(kept(L"37.5", L"55.5", {37, 56, 38, std::numeric_limits<double>::quiet_NaN()}));
 }
 
 }  // namespace

@@ -16,20 +16,12 @@
 
 #include "codepage.h"
 #include "file_io.h"
-#include "reader.h"
 
 namespace test {
 
 std::wstring data_path(std::string_view name, std::string_view dir) {
     return from_utf8(std::string(ORVANE_SOURCE_ROOT) + "/tests/" + std::string(dir) + "/" +
                      std::string(name));
-}
-
-std::optional<std::wstring> realdata_path(std::string_view name) {
-    const std::wstring path =
-        from_utf8(std::string(ORVANE_SOURCE_ROOT) + "/../shared/realdata/" + std::string(name));
-    if (!open_file(path, "rb")) return std::nullopt;
-    return path;
 }
 
 std::wstring to_wide_path(const std::filesystem::path& path) {
@@ -165,15 +157,6 @@ std::vector<std::vector<std::wstring>> table(std::string_view name) {
     }
     EXPECT_FALSE(rows.empty()) << name;
     return rows;
-}
-
-std::vector<std::string> read_rows(std::string_view bytes, InputFormat format) {
-    TempDir dir;
-    const std::wstring path = dir.file("speedcam.txt");
-    write_bytes(path, bytes);
-    RecordList records;
-    EXPECT_TRUE(read_speedcam_file(records, path, TextEncoding::Utf8, format));
-    return rows(records);
 }
 
 std::string exported_csv(const RecordList& records, const CameraTypeList& types,

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -18,8 +17,6 @@ namespace test {
 
 // A file of tests/data (or tests/expected with dir = "expected") as a path the program opens.
 std::wstring data_path(std::string_view name, std::string_view dir = "data");
-// A file of the shared real-world data, or nothing when that folder is not beside the tree.
-std::optional<std::wstring> realdata_path(std::string_view name);
 std::wstring to_wide_path(const std::filesystem::path& path);
 // True where "ANSI" means Windows-1251: always on the host, on Windows by the system.
 bool ansi_is_cp1251();
@@ -66,10 +63,6 @@ std::vector<std::vector<std::wstring>> table(std::string_view name);
 
 // Empty when the two are equal; otherwise where they first differ.
 std::string describe_difference(std::string_view expected, std::string_view actual);
-
-// The records of these bytes read as a UTF-8 speedcam file, as rows (see `row`).
-std::vector<std::string> read_rows(std::string_view bytes,
-                                   InputFormat format = InputFormat::Navitel);
 
 // What export_speedcam_csv writes for these lists, after checking its result and that the
 // figure shown before the export (plan_export) foretold that result and that size.
