@@ -144,22 +144,20 @@ class RealVolumes : public testing::Test {
     AppState state_ = wintest::make_state(dir_.path().wstring() + L"\\");
 };
 
-// The rows as tests/expected/removable_drives.txt has them. C: and Z: are fixed disks and I:
-// has no volume to read, so none of them is listed. Column 0 keeps the list's colours; the
-// others show whether the head unit can read the drive, or the selection, and a suitable row
-// carries its letter. G: has 16 GiB, of which the data area is 15.98; H: is ext2, and Wine
-// calls every other file system NTFS; J: shows "NO NAME" because Wine reads the label from
-// the boot sector, where mkfs.fat writes it when it is given none (Windows reads the root
-// folder's and shows "-"); M: does not tell its size and counts as empty.
-TEST_F(RealVolumes, ListsEachRemovableVolumeAsWindowsDescribesIt) {
-    const auto check = [](HWND dialog) {
+// The dialog lists the rows as tests/expected/removable_drives.txt has them. C: and Z: are fixed
+// disks and I: has no volume to read, so none of them is listed. Column 0 keeps the list's
+// colours; the others show whether the head unit can read the drive, or the selection, and a
+// suitable row carries its letter. G: has 16 GiB, of which the data area is 15.98; H: is ext2,
+// and Wine calls every other file system NTFS; J: shows "NO NAME" because Wine reads the label
+// from the boot sector, where mkfs.fat writes it when it is given none (Windows reads the root
+// folder's and shows "-"); M: does not tell its size and counts as empty. OK prepares the
+// folders on a suitable drive, or warns and stays open.
+TEST_F(RealVolumes, ListsEachVolumeAsWindowsDescribesItAndOkPreparesTheFoldersOrWarns) {
+    const auto listed = [](HWND dialog) {
         EXPECT_SAME_BYTES(test::read_bytes(test::data_path("removable_drives.txt", "expected")),
                           to_utf8(rows_text(GetDlgItem(dialog, IDC_DRIVE_LIST))));
     };
-    EXPECT_EQ(dialog(check), L"open");
-}
-
-TEST_F(RealVolumes, OkPreparesTheFoldersOrWarnsAndStaysOpen) {
+    EXPECT_EQ(dialog(listed), L"open");
     // The root chosen (none when empty), a folder and a file made on F: beforehand, and the
     // warning shown (none for 0).
     const std::tuple<const wchar_t*, const char*, const char*, unsigned> cases[] = {
@@ -189,7 +187,8 @@ TEST_F(RealVolumes, OkPreparesTheFoldersOrWarnsAndStaysOpen) {
 // The menu command of the main window, with a Navitel file open: on E: the file lands in the
 // FAT32 image; J: is full, so the export fails. The script then reads both images from outside
 // Wine: E: must hold the bytes that "Сохранить как..." writes, and J: the list that was
-// already on it, whole.
+// already on it, whole. With nothing to export no drive dialog opens at all
+// (MainWindowTest.NothingToExportIsToldBeforeAnyDialog).
 TEST_F(RealVolumes, ExportLandsInTheImageAndAFullStickKeepsItsList) {
     test::write_bytes(state_.type_config_path,
                       test::read_bytes(test::data_path("golden_config.txt")));
@@ -202,34 +201,37 @@ TEST_F(RealVolumes, ExportLandsInTheImageAndAFullStickKeepsItsList) {
     for (const auto& [root, shown] : {std::pair{L"E:\\", L""}, {L"J:\\", L"! "}})
         EXPECT_EQ(run(command, choose(root), window),
                   shown + box(*shown ? IDS_EXPORT_FAILED : IDS_EXPORT_DONE));
-    // With every type cleared there is nothing to export: the user is told before the drive
-    // dialog opens, and the list on E: stays as it is, not replaced by an empty one.
-    for (CameraType& type : state_.types) type.export_enabled = 0;
-    std::wstring shown;
-    const auto read_and_cancel = [&](HWND opened) {
-        shown =
-            wintest::window_text(opened) + L": " + wintest::window_text(GetDlgItem(opened, 0xFFFF));
-        PostMessageW(opened, WM_COMMAND, IDCANCEL, 0);
-    };
-    wintest::while_running([&] { return wintest::owned_by(window); }, read_and_cancel, command);
-    EXPECT_EQ(shown + L"\n", L"Error: " + box(IDS_NOTHING_UNCHECKED));
-    EXPECT_EQ(test::read_bytes(L"E:\\myPOIs\\myPOIWarnings\\speedcam.csv"),
-              test::read_bytes(test::data_path("navitel.csv", "expected")));
     DestroyWindow(window);
 }
 
 // Without a drive that will do, a line says so and what to do, and OK waits for a drive to be
-// chosen; the list follows sticks put in and pulled out, keeping the one chosen.
-TEST(DriveDialog, SaysWhenNoDriveWillDoAndFollowsTheDrives) {
-    static int sticks = 0;  // E: an NTFS stick from 1 on, F: a FAT32 one from 2 on
+// chosen; the list follows sticks put in and pulled out, keeping the one chosen. Wine reports
+// only FAT, FAT32 and NTFS, so the names of the last two sticks come through DriveQueries: the
+// comparison ignores case, and exFAT is not FAT. Then a control of the test's own clears the
+// list and its painter paints the rows. The dialog sets colours and then the payload; here the
+// payload comes first, and rows have none when they were made, as when memory ran out: row
+// data is then made on first use, and shared by payload and colours, so setting one keeps the
+// other. Null colours are the list's defaults; the row data that the list is given is its to
+// free. Released, the rows keep nothing that points at freed data.
+TEST(DriveDialog, SaysWhenNoDriveWillDoFollowsTheDrivesAndKeepsItsRows) {
+    // E: an NTFS stick from 1 on, F: a FAT32 one from 2 on; at 3 only H: (exFAT) and J: (fat32).
+    static int sticks = 0;
     const DriveQueries queries{
         [](LPCWSTR r) -> UINT {
-            return r[0] > L'D' && r[0] - L'D' <= sticks ? DRIVE_REMOVABLE : 1;
+            const bool in =
+                sticks == 3 ? r[0] == 'H' || r[0] == 'J' : r[0] > L'D' && r[0] - L'D' <= sticks;
+            return in ? DRIVE_REMOVABLE : 1;
         },
         [](LPCWSTR r, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR fs, DWORD) -> BOOL {
-            return lstrcpyW(fs, r[0] == 'E' ? L"NTFS" : L"FAT32") != nullptr;
+            const wchar_t* name = r[0] == 'E'   ? L"NTFS"
+                                  : r[0] == 'H' ? L"exFAT"
+                                  : r[0] == 'J' ? L"fat32"
+                                                : L"FAT32";
+            return lstrcpyW(fs, name) != nullptr;
         },
-        [](LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER) -> BOOL { return FALSE; }};
+        [](LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER total, PULARGE_INTEGER) -> BOOL {
+            return total->QuadPart = 4ull << 30, TRUE;
+        }};
     AppState state = wintest::make_state(L"");
     std::wstring shown;
     const auto check = [&](HWND dialog) {
@@ -247,31 +249,8 @@ TEST(DriveDialog, SaysWhenNoDriveWillDoAndFollowsTheDrives) {
             ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED,
                                   LVIS_SELECTED | LVIS_FOCUSED);
         }
-    };
-    EXPECT_EQ(run([&] { return run_drive_dialog(nullptr, state, queries); }, check), L"open");
-    const std::wstring none = wintest::text_of(state, IDS_DRIVE_NONE);
-    EXPECT_EQ(shown, none + L"\n" + wintest::text_of(state, IDS_DRIVE_NONE_SUITABLE) +
-                         L"|E:\\\n-|E:\\|F:\\\n-|E:\\|F:\\*|OK\n" + none + L"\n");
-}
-
-// Wine reports only FAT, FAT32 and NTFS, so these two names come through DriveQueries: the
-// comparison ignores case, and exFAT is not FAT. Then a control of the test's own clears the
-// list and its painter paints the rows. The dialog sets colours and then the payload; here the
-// payload comes first, and rows have none when they were made, as when memory ran out: row
-// data is then made on first use, and shared by payload and colours, so setting one keeps the
-// other. Null colours are the list's defaults; the row data that the list is given is its to
-// free. Released, the rows keep nothing that points at freed data.
-TEST(DriveDialog, FatInAnyCaseSuitsExFatDoesNotAndRowDataIsMadeOnFirstUse) {
-    const DriveQueries names{
-        [](LPCWSTR r) -> UINT { return r[0] == 'H' || r[0] == 'J' ? DRIVE_REMOVABLE : 0; },
-        [](LPCWSTR r, LPWSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPWSTR fs, DWORD) -> BOOL {
-            return lstrcpyW(fs, r[0] == 'H' ? L"exFAT" : L"fat32") != nullptr;
-        },
-        [](LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER total, PULARGE_INTEGER) -> BOOL {
-            return total->QuadPart = 4ull << 30, TRUE;
-        }};
-    const auto check = [](HWND dialog) {
-        const HWND list = GetDlgItem(dialog, IDC_DRIVE_LIST);
+        sticks = 3;
+        SendMessageW(dialog, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
         EXPECT_EQ(rows_text(list), L"H:\\|-|exFAT|~ 4 Gb - dr ds\nJ:\\|-|fat32|~ 4 Gb J dg ds\n");
         ListControl control;
         list_attach(control, list);
@@ -303,8 +282,10 @@ TEST(DriveDialog, FatInAnyCaseSuitsExFatDoesNotAndRowDataIsMadeOnFirstUse) {
         list_release(control);
         EXPECT_EQ(rows_text(list), L"||| _ dd ds\n") << "cleared, then released";
     };
-    AppState state = wintest::make_state(L"");
-    EXPECT_EQ(run([&] { return run_drive_dialog(nullptr, state, names); }, check), L"open");
+    EXPECT_EQ(run([&] { return run_drive_dialog(nullptr, state, queries); }, check), L"open");
+    const std::wstring none = wintest::text_of(state, IDS_DRIVE_NONE);
+    EXPECT_EQ(shown, none + L"\n" + wintest::text_of(state, IDS_DRIVE_NONE_SUITABLE) +
+                         L"|E:\\\n-|E:\\|F:\\\n-|E:\\|F:\\*|OK\n" + none + L"\n");
 }
 
 }  // namespace
