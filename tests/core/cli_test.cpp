@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <set>
+#include <sstream>
 
 #include "camera_types.h"
 #include "codepage.h"
@@ -35,42 +36,19 @@ Outcome convert(const std::vector<std::wstring>& args) {
     return run;
 }
 
-TEST(Converter, WritesTheCsvAndPrintsTheWindowsSummary) {
-    test::TempDir dir;
-    const std::wstring config = test::data_path("golden_config.txt");
-    const Outcome run = convert(
-        {L"--config", config, L"-o", dir.file("speedcam.csv"), test::data_path("navitel_lf.txt")});
-    EXPECT_EQ(run.code, kExitComplete) << run.err;
-    // What follows the file's name, as tests/expected/navitel_summary.txt has it.
-    const std::string summary =
-        test::read_bytes(test::data_path("navitel_summary.txt", "expected"));
-    EXPECT_SAME_BYTES(summary, run.out.substr(std::min(run.out.size(), run.out.find(": 5 objects")),
-                                              summary.size()));
-    EXPECT_SAME_BYTES(test::read_bytes(test::data_path("navitel.csv", "expected")),
-                      test::read_bytes(dir.file("speedcam.csv")));
-    // The same through Cyrillic names relative to the current folder, with the options written
-    // with '=': the Windows profile functions would look for a bare name in the Windows folder.
-    test::write_bytes(dir.file("Config.txt"), test::read_bytes(config));
-    test::write_bytes(dir.file("камеры.txt"), test::read_bytes(test::data_path("igo_indexed.txt")));
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    const Outcome igo =
-        convert({L"--format=igo", L"--config=Config.txt", L"-o", L"выход.csv", L"камеры.txt"});
-    std::filesystem::current_path(previous);
-    EXPECT_EQ(igo.code, kExitComplete) << igo.err;
-    EXPECT_SAME_BYTES(test::read_bytes(test::data_path("igo_indexed.csv", "expected")),
-                      test::read_bytes(dir.file("выход.csv")));
-}
-
-// An output that is the input file itself, however it is spelt, is refused before anything is
-// read or written: the input stays as it was. A file of that name in another folder is another
-// file, and is replaced.
-TEST(Converter, RefusesAnOutputThatIsTheInput) {
+// The summary and the CSV; the same through Cyrillic names relative to the current folder,
+// with the options written with '=' (the Windows profile functions would look for a bare name
+// in the Windows folder). An output that is the input file itself, however it is spelt, is
+// refused before anything is read or written: the input stays as it was. A file of that name
+// in another folder is another file, and is replaced.
+TEST(Converter, WritesTheCsvAndRefusesAnOutputThatIsTheInput) {
     test::TempDir dir;
     const std::wstring config = test::data_path("golden_config.txt"), input = dir.file("in.txt");
     const std::string bytes = test::read_bytes(test::data_path("navitel_lf.txt"));
     std::filesystem::create_directory(dir.path() / "sub");
     for (const char* name : {"in.txt", "sub/in.txt"}) test::write_bytes(dir.file(name), bytes);
+    test::write_bytes(dir.file("Config.txt"), test::read_bytes(config));
+    test::write_bytes(dir.file("камеры.txt"), test::read_bytes(test::data_path("igo_indexed.txt")));
     std::filesystem::create_hard_link(dir.path() / "in.txt", dir.path() / "link.txt");
 #ifdef _WIN32
     const wchar_t* other_spelling = L"IN.TXT";
@@ -87,91 +65,55 @@ TEST(Converter, RefusesAnOutputThatIsTheInput) {
         EXPECT_NE(run.err.find("is the input file; choose another -o"), std::string::npos);
         EXPECT_SAME_BYTES(bytes, test::read_bytes(input));
     }
-    EXPECT_EQ(convert({L"--config", config, L"-o", L"sub/in.txt", L"in.txt"}).code, kExitComplete);
+    const Outcome run = convert({L"--config", config, L"-o", L"sub/in.txt", L"in.txt"});
+    const Outcome igo =
+        convert({L"--format=igo", L"--config=Config.txt", L"-o", L"выход.csv", L"камеры.txt"});
     std::filesystem::current_path(previous);
+    EXPECT_TRUE(run.code == kExitComplete && igo.code == kExitComplete) << run.err << igo.err;
+    // What follows the file's name, as tests/expected/navitel_summary.txt has it.
+    const std::string summary =
+        test::read_bytes(test::data_path("navitel_summary.txt", "expected"));
+    EXPECT_SAME_BYTES(summary, run.out.substr(std::min(run.out.size(), run.out.find(": 5 objects")),
+                                              summary.size()));
     EXPECT_SAME_BYTES(test::read_bytes(test::data_path("navitel.csv", "expected")),
                       test::read_bytes(dir.file("sub/in.txt")));
+    EXPECT_SAME_BYTES(test::read_bytes(test::data_path("igo_indexed.csv", "expected")),
+                      test::read_bytes(dir.file("выход.csv")));
 }
 
-// A file read in the wrong dialect: none of its types in that dialect's table (golden_config:
-// Navitel 1, 2, 4, 101; IGO 192, 68, 4, 31 not exported, 227), most in the other's. The
-// converter names the option that reads it right; the exit code stays 0.
-TEST(Converter, HintsAtTheOtherDialect) {
-    const std::string hint = "orvane-convert: hint: no type of this file is in the ";
-    const std::tuple<const wchar_t*, std::vector<int>, std::string> files[] = {
-        {L"navitel",
-         {192, 68, 227},
-         "Navitel table; most are in the IGO table: try --format igo\n"},
-        {L"igo", {1, 1, 8}, "IGO table; most are in the Navitel table: try --format navitel\n"},
-        {L"igo", {1, 8}, ""},
-        {L"igo", {8, 9}, ""},
-        {L"igo", {1, 1, 4}, ""},
-        {L"igo", {1, 1, 31}, ""},
-        {L"navitel", {}, ""},
-    };
-    test::TempDir dir;
-    for (const auto& [format, types, expected] : files) {
-        std::string lines;
-        for (const int type : types) lines += "1,37.6,55.7," + std::to_string(type) + ",60,1,90\n";
-        test::write_bytes(dir.file("in.txt"), lines);
-        const Outcome run =
-            convert({L"--format", format, L"--config", test::data_path("golden_config.txt"), L"-o",
-                     dir.file("out.csv"), dir.file("in.txt")});
-        EXPECT_EQ(run.code, kExitComplete);
-        const std::size_t at = run.err.find(hint);
-        EXPECT_EQ(at == std::string::npos ? "" : run.err.substr(at + hint.size()), expected)
-            << lines;
-    }
-}
-
+// Each row of tests/data/converter_runs.txt: what is wrong is told and gives its exit code,
+// and a failed run writes no file; a file read in the wrong dialect gets a hint at --format.
 TEST(Converter, ExitCodesAndMessagesNameTheProblem) {
+    using namespace std::string_literals;
     test::TempDir dir;
-    const std::wstring config = test::data_path("golden_config.txt");
-    const std::wstring input = test::data_path("navitel_lf.txt"), output = dir.file("x.csv");
-    const std::wstring missing = dir.file("missing.txt"), bad_output = dir.file("no/x.csv");
     std::string big;  // more than the head unit's 6 MB once converted
     for (int i = 0; i < 120000; ++i) big += "1,37." + std::to_string(i) + ",55.5,1,60,1,90\n";
     test::write_bytes(dir.file("big.txt"), big);
-    const std::tuple<std::vector<std::wstring>, int, std::string> runs[] = {
-        {{L"--format", L"tomtom", input}, kExitUsage, "--format takes navitel or igo"},
-        {{}, kExitUsage, "Usage:"},
-        {{L"--area", L"37,56,38", input}, kExitUsage, "Usage:"},
-        {{L"--area", L"37,56,38,55km", input}, kExitUsage, "--area takes four numbers"},
-        {{L"--area", L"37,56,38,55,1", input}, kExitUsage, "--area takes four numbers"},
-        {{L"--config", config, L"-o", output, input, missing},
-         kExitFailed,
-         "cannot read input file '" + to_utf8(missing) + "'"},
-        {{L"--near", L"37.6", input}, kExitUsage, "--near takes a place: LON,LAT"},
-        {{L"--near", L"37.6,95", input}, kExitUsage, "--near takes a place: LON,LAT"},
-        {{L"--help"}, kExitComplete, "Usage: orvane-convert"},
-        {{L"--version"}, kExitComplete, "orvane-convert " ORVANE_VERSION_TEXT "\n"},
-        {{L"--config", config, L"-o", output, missing},
-         kExitFailed,
-         "cannot read input file '" + to_utf8(missing) + "'"},
-        {{L"--config", config, L"-o", bad_output, input},
-         kExitFailed,
-         "cannot write output file '" + to_utf8(bad_output) + "'"},
-        // A table that is not there is an error, not a banner-only file.
-        {{L"--config", dir.file("none.txt"), L"-o", output, input},
-         kExitFailed,
-         "cannot read camera-type table"},
-        // The default table beside the program may be missing: a warning, and the banner alone.
-        {{L"-o", output, input}, kExitComplete, "warning: no camera types for Navitel"},
-        {{L"--config", config, L"--area", L"37.6,55.76,37.71,55.74", L"-o", output, input},
-         kExitComplete,
-         ": 2 objects (Navitel, UTF-8, filter on)"},
-        {{L"--config", config, L"-o", output, dir.file("big.txt")}, kExitCapped, " (cut there: "},
+    const auto filled = [&](std::wstring text) {
+        for (const auto& [name, value] : {std::pair{L"{dir}/"s, dir.file("")},
+                                          {L"{data}/"s, test::data_path("")},
+                                          {L"{version}"s, from_utf8(ORVANE_VERSION_TEXT)}})
+            for (std::size_t at; (at = text.find(name)) != std::wstring::npos;)
+                text.replace(at, name.size(), value);
+        return text;
     };
-    for (const auto& [args, code, message] : runs) {
+    for (const auto& row : test::table("converter_runs.txt")) {
+        SCOPED_TRACE(to_utf8(row[0]));
         std::filesystem::remove(dir.path() / "x.csv");
+        if (row.size() > 3) test::write_bytes(dir.file("in.txt"), to_utf8(row[3]));
+        std::vector<std::wstring> args;
+        std::wistringstream words(row[0]);
+        for (std::wstring word; words >> word;) args.push_back(filled(word));
         const Outcome run = convert(args);
-        EXPECT_EQ(run.code, code) << message;
-        EXPECT_NE((run.out + run.err).find(message), std::string::npos) << run.out << run.err;
-        EXPECT_TRUE(code != kExitFailed || !std::filesystem::exists(dir.path() / "x.csv"))
-            << message;
+        const std::string said = run.out + run.err, text = to_utf8(filled(row[2]));
+        const bool held = !text.starts_with("not ");
+        EXPECT_EQ(run.code, std::stoi(row[1]));
+        EXPECT_EQ(said.find(held ? text : text.substr(4)) != std::string::npos, held) << said;
+        EXPECT_TRUE(run.code != kExitFailed || !std::filesystem::exists(dir.path() / "x.csv"));
     }
     // The big file reaches the converter's export a batch at a time: the same bytes and
     // figures as the export of the whole list that the window holds.
+    const std::wstring config = test::data_path("golden_config.txt"), output = dir.file("x.csv");
     RecordList all;
     CameraTypeList types;
     load_camera_types(types, config, InputFormat::Navitel);
