@@ -76,14 +76,16 @@ std::wstring TempDir::file(std::string_view name) const {
 }
 
 #ifdef _WIN32
-FailingFile::FailingFile(std::string bytes) : bytes_(std::move(bytes)) {
+FailingFile::FailingFile(std::string bytes, std::function<void()> connected)
+    : bytes_(std::move(bytes)) {
     static std::atomic<int> counter{0};
     path_ = L"\\\\.\\pipe\\orvane-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
             std::to_wstring(counter++);
     pipe_ = CreateNamedPipeW(path_.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
                              1 << 16, 1 << 16, 0, nullptr);
-    server_ = std::thread([this] {
+    server_ = std::thread([this, connected = std::move(connected)] {
         ConnectNamedPipe(pipe_, nullptr);
+        if (connected) connected();
         DWORD written;
         WriteFile(pipe_, bytes_.data(), static_cast<DWORD>(bytes_.size()), &written, nullptr);
         // Once the reader has every byte, its next read fails: the pipe breaks, it never ends.
@@ -103,7 +105,7 @@ std::FILE* FailingFile::open() {
     return _wfopen(path_.c_str(), L"rb");
 }
 #else
-FailingFile::FailingFile(std::string bytes) : bytes_(std::move(bytes)) {}
+FailingFile::FailingFile(std::string bytes, std::function<void()>) : bytes_(std::move(bytes)) {}
 FailingFile::~FailingFile() = default;
 
 std::FILE* FailingFile::open() {

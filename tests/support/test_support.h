@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -40,10 +41,11 @@ class TempDir {
 
 // A file that gives these bytes and then fails to read, as a stick pulled out during the read
 // does: on the host a stream of its own, on Windows a named pipe, path(), that is broken once
-// read. The stream of open() is the caller's to close, before this ends.
+// read. The stream of open() is the caller's to close, before this ends. On Windows,
+// `connected` runs once a reader has opened the pipe, before it is given a byte.
 class FailingFile {
   public:
-    explicit FailingFile(std::string bytes);
+    explicit FailingFile(std::string bytes, std::function<void()> connected = nullptr);
     ~FailingFile();
     std::FILE* open();
     const std::wstring& path() const { return path_; }
