@@ -89,21 +89,15 @@ TEST(TypeTableSave, KeysInOrderEverythingElseKept) {
     EXPECT_TRUE(types.empty());
 }
 
-// Every text comes back as it was saved: blanks and quotes around it, 126 characters inside
-// quotes, Cyrillic in a new file on any code page, text that an ANSI file cannot hold. A file
-// that the Windows functions would read wrongly becomes UTF-16LE with a mark, its other keys
-// kept: ANSI that cannot hold a text, and UTF-8 without a mark (the way Notepad saves), which
-// they would read as ANSI.
+// Every text of tests/data/saved_texts.txt comes back as it was saved: blanks and quotes
+// around it, 126 characters inside quotes, Cyrillic in a new file on any code page, text that an
+// ANSI file cannot hold. A file that the Windows functions would read wrongly becomes UTF-16LE with
+// a mark, its other keys kept: ANSI that cannot hold a text, and UTF-8 without a mark (the way
+// Notepad saves), which they would read as ANSI.
 TEST(TypeTableSave, TextsComeBackUnchanged) {
-    const std::wstring long_text(125, L'ж');
     CameraTypeList types;
-    for (const std::wstring& text :
-         {std::wstring(L" Камера %SPEED% "), std::wstring(L"Камера %SPEED% "),
-          std::wstring(L"Засада\t"), std::wstring(L"\"Засада\""), std::wstring(L"'a'"),
-          std::wstring(L"\""), std::wstring(L"\"x"), std::wstring(L"\t"), std::wstring(L"a\"b\"c"),
-          L" " + long_text, long_text + L" ", long_text + L"\"",
-          std::wstring(L"Стационарная камера «Стрелка» — ёЁ"), std::wstring(L"Ελληνικά ✓")})
-        types.push_back(test::camera_type(1, text));
+    for (const auto& row : test::table("saved_texts.txt"))
+        types.push_back(test::camera_type(1, row[0]));
     // 92 Cyrillic characters: 184 bytes of UTF-8, which read as ANSI were cut to 126.
     std::wstring notepad_text;
     while (notepad_text.size() < 92) notepad_text += L"Камера контроля средней скорости ";

@@ -151,6 +151,7 @@ std::vector<std::vector<std::wstring>> table(std::string_view name) {
             for (const auto& [code, unit] : {std::pair{L"\\0"sv, L"\0"sv},
                                              {L"\\uFEFF"sv, L"\uFEFF"sv},
                                              {L"\\r"sv, L"\r"sv},
+                                             {L"\\t"sv, L"\t"sv},
                                              {L"\\n"sv, L"\n"sv}})
                 for (std::size_t at; (at = field.find(code)) != std::wstring::npos;)
                     field.replace(at, code.size(), unit);

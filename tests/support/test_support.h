@@ -59,8 +59,8 @@ class FailingFile {
 };
 
 // The rows of a table in tests/data: every line but blank ones and '#' comments, split into
-// its fields at TABs, with the escapes "\0" (a zero unit), "\uFEFF" (a byte-order mark), "\r"
-// and "\n" turned into what they stand for.
+// its fields at TABs, with the escapes "\0" (a zero unit), "\uFEFF" (a byte-order mark), "\r",
+// "\n" and "\t" turned into what they stand for.
 std::vector<std::vector<std::wstring>> table(std::string_view name);
 
 // Empty when the two are equal; otherwise where they first differ.
