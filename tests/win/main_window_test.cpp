@@ -669,18 +669,13 @@ TEST_F(MainWindowTest, StatusBarReadsAsTheUserReadsIt) {
 }
 
 // The first part keeps the drive and the file's name, and leaves out the folders between as
-// the part needs, then the middle of the name; the whole path is its tooltip. So for a file
-// that cannot be read.
+// the part needs, then the middle of the name, as tests/data/shortened_paths.txt has it; the
+// whole path is its tooltip. So for a file that cannot be read.
 TEST_F(MainWindowTest, TheFileNameIsShortenedInTheMiddleAndWholeInItsTip) {
-    const std::wstring cameras = L"D:\\Камеры\\2019\\Россия\\SpeedCam.txt";
-    for (const auto& [path, room, shown] :
-         {std::tuple{cameras, 25u, L"D:\\…\\Россия\\SpeedCam.txt"},
-          {cameras, 12u, L"D:\\…\\Spe…txt"},
-          {L"D:\\SpeedCam.txt", 8u, L"D:\\Sp…xt"},
-          {L"\\\\nas\\обмен\\камеры\\2019\\a.txt", 24u, L"\\\\nas\\обмен\\…\\2019\\a.txt"},
-          {L"камеры/2019/a.txt", 12u, L"…/2019/a.txt"}})
-        EXPECT_EQ(shorten_path(path, [&](std::wstring_view t) { return t.size() <= room; }), shown);
-
+    for (const auto& row : test::table("shortened_paths.txt")) {
+        const auto fits = [&](std::wstring_view t) { return t.size() <= std::stoul(row[1]); };
+        EXPECT_EQ(shorten_path(row[0], fits), row[2]);
+    }
     open();
     const std::wstring folder = dir_.file("Камеры для Nissan Connect, скачанные в 2019 году"),
                        name = L"SpeedCamOnline.ru_2019-11-05_PRIMO_Rus.txt",
