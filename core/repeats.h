@@ -42,11 +42,12 @@ class RepeatFilter {
     struct Look;
     struct Prepared;
     void look_up_places(const RecordList& records, Prepared& out) const;
-    bool is_repeat(const Place& place, const std::vector<Look>& looks,
-                   const SpeedcamRecord& record) const;
-    void insert(const Place& place, const Look& own);
+    // When not, `free` is the empty slot where the object's own cell's slots end.
+    bool is_repeat(const Place& place, const std::vector<Look>& looks, const SpeedcamRecord& record,
+                   std::size_t& free) const;
+    void keep(const Place& place, std::size_t free);
     void grow(std::uint64_t objects);
-    static std::size_t home_of(std::uint64_t cell, std::int32_t type, std::size_t capacity);
+    static std::uint32_t home_of(std::uint64_t cell, std::int32_t type, std::size_t capacity);
 
     TableMemory memory_;
     Slot* slots_ = nullptr;
