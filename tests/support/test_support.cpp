@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <sstream>
 
 #ifdef _WIN32
@@ -58,9 +58,10 @@ void write_bytes(const std::wstring& path, std::string_view bytes) {
 
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    // Runs side by side (host, sanitizers, Wine) share the temporary folder.
+    static const unsigned run = std::random_device{}();
     path_ = std::filesystem::temp_directory_path() /
-            ("orvane-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+            ("orvane-test-" + std::to_string(run) + "-" + std::to_string(counter++));
     std::filesystem::create_directories(path_);
 }
 
