@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -10,6 +11,7 @@
 #include "camera_types.h"
 #include "drive_dialog.h"
 #include "element_editor.h"
+#include "file_io.h"
 #include "filter_dialog.h"
 #include "main_window.h"
 #include "map_window.h"
@@ -372,6 +374,12 @@ void open_speedcam_file(HWND window, InputFormat format, const std::wstring& pat
 void add_speedcam_file(HWND window, const std::wstring& path) {
     MainWindow& w = main_window();
     if (w.files.empty()) return open_speedcam_file(window, w.format, path);
+    // The same file again would show and export each of its objects twice.
+    if (std::ranges::any_of(w.files, [&](const std::wstring& f) { return same_file(f, path); })) {
+        MessageBoxW(window, load_string(*w.state, IDS_FILE_ALREADY_SHOWN, path), L"Error",
+                    MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     w.files.push_back(path);
     if (show_files_or_tell(window)) return;
     w.files.pop_back();

@@ -535,6 +535,9 @@ TEST_F(MainWindowTest, SeveralFilesRepeatsAndATypeAddedThroughTheEditor) {
                main_window().file_tip == test::data_path("navitel_lf.txt") + L"\r\n" + second;
     };
     EXPECT_TRUE(two_files()) << testing::PrintToString(status(0));
+    EXPECT_EQ(
+        with_box([&] { add_speedcam_file(window_, dir_.file("SECOND.TXT")); }),
+        L"Error: Файл " + dir_.file("SECOND.TXT") + L" уже загружен: его объекты уже в списке.");
     EXPECT_EQ(table(objects_).back(), L"38, 56|8|60|");
     EXPECT_EQ(with_box([&] { add_speedcam_file(window_, dir_.file("gone.txt")); }),
               L"Error: Не удалось прочитать файл " + dir_.file("gone.txt"));
