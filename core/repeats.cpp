@@ -148,7 +148,16 @@ std::uint32_t RepeatFilter::home_of(std::uint64_t cell, std::int32_t type, std::
     return static_cast<std::uint32_t>((static_cast<Wide>(key) * lines) >> 64);
 }
 
-void RepeatFilter::reserve(std::uint64_t more) {
+void RepeatFilter::reserve(std::uint64_t more) noexcept {
+    try {
+        make_room(more);
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+// Throws std::bad_alloc when the room cannot be had: a table without room would never end
+// a search.
+void RepeatFilter::make_room(std::uint64_t more) {
     const std::uint64_t objects = used_ + more;
     if (static_cast<double>(objects) > kMaxLoad * static_cast<double>(capacity_.load()))
         grow(objects);
@@ -307,7 +316,7 @@ std::uint32_t RepeatFilter::remove_repeats(RecordList& records) {
     std::vector<Look>& looks = prepared->looks;
     // Homes depend on the size of the table: when it has to grow for this list, they are
     // worked out again.
-    reserve(places.size());
+    make_room(places.size());
     const std::size_t capacity = capacity_.load();
     if (prepared->capacity != capacity) {
         for (Place& p : places) {

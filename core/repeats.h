@@ -25,8 +25,9 @@ class RepeatFilter {
     RepeatFilter& operator=(const RepeatFilter&) = delete;
 
     // Room for this many more kept objects, so that a long list does not move its table again
-    // and again. May throw std::bad_alloc.
-    void reserve(std::uint64_t more);
+    // and again. Only a guess (from a file's size, which may be huge or sparse): when the room
+    // cannot be had, the table grows with the objects that really come.
+    void reserve(std::uint64_t more) noexcept;
     // Works out where the objects of a list are to be looked for. It needs no other list, so
     // the threads that parse a file's batches can do it for several at once; the list must
     // then not change before it is handed to remove_repeats. May throw std::bad_alloc.
@@ -46,6 +47,7 @@ class RepeatFilter {
     bool is_repeat(const Place& place, const std::vector<Look>& looks, const SpeedcamRecord& record,
                    std::size_t& free) const;
     void keep(const Place& place, std::size_t free);
+    void make_room(std::uint64_t more);
     void grow(std::uint64_t objects);
     static std::uint32_t home_of(std::uint64_t cell, std::int32_t type, std::size_t capacity);
 
