@@ -34,7 +34,7 @@ namespace {
 struct Run {
     const std::function<HWND()>& find;
     const std::function<void(HWND)>& act;
-    DWORD start;
+    unsigned ticks;
     bool acted, timed_out;
 };
 // A stale WM_TIMER can still arrive after its run has ended.
@@ -45,7 +45,7 @@ void CALLBACK on_timer(HWND, UINT, UINT_PTR, DWORD) {
     if (const HWND found = g_run->acted ? nullptr : g_run->find()) {
         g_run->acted = true;
         g_run->act(found);
-    } else if (GetTickCount() - g_run->start > 10000) {
+    } else if (++g_run->ticks > 500) {  // about 10 s; a busy machine only waits longer
         g_run->timed_out = true;
         EnumThreadWindows(
             GetCurrentThreadId(),
@@ -74,7 +74,7 @@ HWND search(HWND owner, const wchar_t* title) {
 
 bool while_running(const std::function<HWND()>& find, const std::function<void(HWND)>& act,
                    const std::function<void()>& start) {
-    Run run{find, act, GetTickCount(), false, false};
+    Run run{find, act, 0, false, false};
     Run* const outer = std::exchange(g_run, &run);
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, on_timer);
     start();
