@@ -218,28 +218,24 @@ bool RecordList::take(RecordList&& other) noexcept {
     }
     // Room is reserved, so nothing below can fail once the comments have moved.
     if (!comments_.take(std::move(other.comments_))) return false;
-    // The tallies join only when both are counted; otherwise this list counts afresh.
-    try {
-        if (tally_ && other.tally_)
-            tally_->add_all(*other.tally_);
-        else if (count_ == 0)
-            tally_ = std::move(other.tally_);
-        else
-            tally_.reset();
-    } catch (const std::bad_alloc&) {
-        tally_.reset();
-    }
-    // The places join as the tallies do.
-    try {
-        if (places_ && other.places_)
-            places_->insert(places_->end(), other.places_->begin(), other.places_->end());
-        else if (count_ == 0)
-            places_ = std::move(other.places_);
-        else
-            places_.reset();
-    } catch (const std::bad_alloc&) {
-        places_.reset();
-    }
+    // What is worked out from the records (the tally, the places) joins only when both lists
+    // have it; otherwise this list works it out afresh when asked.
+    const auto join = [this](auto& mine, auto& theirs, const auto& add) {
+        try {
+            if (mine && theirs)
+                add(*mine, *theirs);
+            else if (count_ == 0)
+                mine = std::move(theirs);
+            else
+                mine.reset();
+        } catch (const std::bad_alloc&) {
+            mine.reset();
+        }
+    };
+    join(tally_, other.tally_, [](TypeTally& a, const TypeTally& b) { a.add_all(b); });
+    join(places_, other.places_, [](std::vector<GeoPoint>& a, const std::vector<GeoPoint>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+    });
     for (std::size_t i = 0; i < other.segments_.size(); ++i) {
         segments_.push_back(std::move(other.segments_[i]));
         ends_.push_back(count_ + other.ends_[i]);
